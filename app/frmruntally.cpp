@@ -1,0 +1,182 @@
+#include "app/frmruntally.h"
+
+#include "platform/platform.h"
+#include "scan/displaytext.h"
+#include "scan/logscan.h"
+#include "scan/messages.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Milvane Runtally");
+constexpr QSize kClientSize(397, 580);
+
+// Where the control software keeps the path of its user-data folder.
+const QString kSettingApplication = QStringLiteral("Milvane");
+const QString kSettingSection = QStringLiteral("Userdata");
+const QString kSettingKey = QStringLiteral("uUsrPath");
+
+// The layout is in fixed pixels, made for an 8-point dialog font; the platform's larger default
+// font would clip the captions. Fonts with the dialog font's metrics come first.
+QFont windowFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8);
+    return font;
+}
+
+// Where only a wider font is at hand, a caption gets smaller rather than cut off.
+void fitCaption(QLabel* label) {
+    constexpr qreal kSmallestPointSize = 6;
+    QFont font = label->font();
+    while (QFontMetrics(font).horizontalAdvance(label->text()) > label->width() &&
+           font.pointSizeF() > kSmallestPointSize)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    label->setFont(font);
+}
+
+QFont smallArial() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+QString dayItemText(const scan::DayItem& day) {
+    std::string text = day.date;
+    text.append("  ");
+    scan::appendTimeAmount(text, day.total);
+    return scan::displayText(text);
+}
+
+} // namespace
+
+frmRuntally::frmRuntally(platform::Platform& platform, QWidget* parent)
+    : QWidget(parent), platform_(platform) {
+    setWindowTitle(kTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/runtally/runtally.png")));
+    setFixedSize(kClientSize);
+    setFont(windowFont());
+    buildControls();
+}
+
+void frmRuntally::buildControls() {
+    Label1 = new QLabel(QStringLiteral("Total elapsed time in CUT mode"), this);
+    Label1->setGeometry(16, 16, 161, 17);
+    fitCaption(Label1);
+
+    txtCut = new QLineEdit(QStringLiteral("Text1"), this);
+    txtCut->setGeometry(184, 16, 81, 19);
+    txtCut->setFont(smallArial());
+    txtCut->setReadOnly(true);
+
+    Label2 = new QLabel(QStringLiteral("CUT mode times by date"), this);
+    Label2->setGeometry(16, 48, 129, 17);
+    fitCaption(Label2);
+
+    lstDaily = new QComboBox(this);
+    lstDaily->setGeometry(184, 48, 185, 22);
+    lstDaily->setFont(smallArial());
+    lstDaily->setEditable(false);
+
+    txtReport = new QPlainTextEdit(this);
+    txtReport->setGeometry(16, 80, 361, 433);
+    txtReport->setReadOnly(true);
+    txtReport->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtReport->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtReport->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    cmdCreateReport = new QPushButton(QStringLiteral("Save reports?"), this);
+    cmdCreateReport->setGeometry(128, 544, 145, 25);
+    connect(cmdCreateReport, &QPushButton::clicked, this, &frmRuntally::cmdCreateReport_Click);
+
+    const std::pair<QWidget*, const char*> names[] = {
+        {Label1, "Label1"},     {txtCut, "txtCut"},       {Label2, "Label2"},
+        {lstDaily, "lstDaily"}, {txtReport, "txtReport"}, {cmdCreateReport, "cmdCreateReport"}};
+    for (const auto& [widget, name] : names) widget->setObjectName(QLatin1String(name));
+
+    setTabOrder(txtCut, lstDaily);
+    setTabOrder(lstDaily, cmdCreateReport);
+    setTabOrder(cmdCreateReport, txtReport);
+}
+
+ExitStatus frmRuntally::Form_Load() {
+    hasCutRecords = false;
+    return getTime();
+}
+
+ExitStatus frmRuntally::getTime() {
+    const QString logPath = scan::logPathInFolder(
+        platform_.userSetting(kSettingApplication, kSettingSection, kSettingKey));
+    if (!platform_.fileExists(logPath)) {
+        showError(scan::messages::missingLogTitle(), scan::messages::missingLogText());
+        return kExitLogMissing;
+    }
+
+    const scan::ScanResult result = scan::runLogScan(
+        {logPath,
+         {platform_.programFolder(), platform_.userDataFolder()},
+         platform_.todayShortDate().toLocal8Bit().toStdString(),
+         true});
+    if (result.logProblem) {
+        showError(scan::messages::unreadableLogTitle(),
+                  scan::messages::unreadableLogText(*result.logProblem));
+        return kExitLogUnreadable;
+    }
+
+    tempFolder_ = result.tempFolder;
+    tempFilesComplete_ = result.tempFilesComplete();
+    if (!result.tempProblems.empty())
+        showError(scan::messages::tempFilesTitle(),
+                  scan::messages::tempFilesText(result.tempProblems));
+
+    showResults(result);
+    return kExitShown;
+}
+
+void frmRuntally::showResults(const scan::ScanResult& result) {
+    hasCutRecords = result.hasCutRecords;
+
+    std::string total;
+    scan::appendTimeAmount(total, result.total);
+    txtCut->setText(QString::fromLatin1(total.data(), static_cast<qsizetype>(total.size())));
+
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(result.days.size()));
+    for (const scan::DayItem& day : result.days) items.append(dayItemText(day));
+    lstDaily->addItems(items);
+    if (hasCutRecords) lstDaily->setCurrentIndex(0);
+
+    txtReport->setPlainText(scan::displayReportText(result.reportText));
+}
+
+void frmRuntally::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+// Deletes what is left of the temporary files, report.tmp first; each is looked for on its own.
+// A file that cannot be deleted is left behind: the program ends all the same.
+void frmRuntally::Form_Unload() {
+    if (tempFolder_.isEmpty()) return;
+    for (const QString& path : {scan::reportTempPath(tempFolder_), scan::csvTempPath(tempFolder_)}) {
+        if (platform_.fileExists(path)) QFile::remove(path);
+    }
+}
+
+void frmRuntally::cmdCreateReport_Click() {}
+
+void frmRuntally::showError(const QString& title, const QString& text) {
+    platform_.messageBox({platform::MessageIcon::Error, platform::MessageButtons::Ok,
+                          platform::Answer::Ok, title, text});
+}

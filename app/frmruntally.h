@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace platform {
+class Platform;
+}
+namespace scan {
+struct ScanResult;
+}
+
+// Exit statuses of a run that ends before its window is shown.
+enum ExitStatus : int {
+    kExitShown = 0,
+    kExitLogMissing = 2,
+    kExitLogUnreadable = 3,
+};
+
+// The program's one window: the total cut time, the dates with their times, the whole report, and
+// the button that saves the report. Its controls carry their names as object names.
+class frmRuntally final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmRuntally(platform::Platform& platform, QWidget* parent = nullptr);
+
+    // Runs the log scan before the window is first shown. Returns kExitShown when the window is to
+    // be shown; otherwise the program ends with that status and without the window.
+    ExitStatus Form_Load();
+
+    // The folder holding report.tmp and csv.tmp (the program's folder, or the per-user data
+    // folder when the program's folder would not take them); empty when they could be created
+    // nowhere.
+    const QString& tempFolder() const { return tempFolder_; }
+    // Whether report.tmp and csv.tmp hold the complete report.
+    bool tempFilesComplete() const { return tempFilesComplete_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    ExitStatus getTime();
+    void showResults(const scan::ScanResult& result);
+    void Form_Unload();
+    void cmdCreateReport_Click();
+    void showError(const QString& title, const QString& text);
+
+    platform::Platform& platform_;
+    bool hasCutRecords = false;
+    QString tempFolder_;
+    bool tempFilesComplete_ = false;
+
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtCut = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* lstDaily = nullptr;
+    QPlainTextEdit* txtReport = nullptr;
+    QPushButton* cmdCreateReport = nullptr;
+};

@@ -1,0 +1,48 @@
+#include "platform/platform.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <QStringList>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+const QString kSettingsOrganisation = QStringLiteral("VB and VBA Program Settings");
+
+#ifdef Q_OS_WIN
+bool isSystemFile(const QString& path) {
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(path.utf16()));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM);
+}
+#else
+bool isSystemFile(const QString&) { return false; }
+#endif
+
+} // namespace
+
+bool isOrdinaryFile(const QString& path) {
+    if (path.isEmpty()) return false;
+    const QFileInfo info(path);
+    return info.isFile() && !info.isHidden() && !isSystemFile(path);
+}
+
+QString readUserSetting(const QString& application, const QString& section, const QString& key) {
+#ifdef Q_OS_WIN
+    constexpr auto format = QSettings::NativeFormat;
+#else
+    constexpr auto format = QSettings::IniFormat;
+#endif
+    QSettings settings(format, QSettings::UserScope, kSettingsOrganisation, application);
+    settings.beginGroup(section);
+    const QVariant value = settings.value(key);
+    // An INI value with unquoted commas reads back as a list; a folder name may hold commas.
+    if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+} // namespace platform

@@ -1,0 +1,72 @@
+#include "platform/qtplatform.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::StandardButton toStandardButton(Answer answer) {
+    switch (answer) {
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
+    case Answer::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+QString QtPlatform::userSetting(const QString& application, const QString& section,
+                                const QString& key) {
+    return readUserSetting(application, section, key);
+}
+
+bool QtPlatform::fileExists(const QString& path) { return isOrdinaryFile(path); }
+
+QString QtPlatform::programFolder() {
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+QString QtPlatform::userDataFolder() {
+    return QDir::toNativeSeparators(
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+}
+
+Answer QtPlatform::messageBox(const MessageBoxSpec& spec) {
+    const bool yesNo = spec.buttons == MessageButtons::YesNo;
+    QMessageBox box(spec.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    spec.title, spec.text,
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
+    box.setDefaultButton(toStandardButton(spec.defaultButton));
+    const int chosen = box.exec();
+    if (!yesNo) return Answer::Ok;
+    return chosen == QMessageBox::Yes ? Answer::Yes : Answer::No; // closing the box is a No
+}
+
+std::optional<QString> QtPlatform::saveFileName(const SaveDialogSpec& spec) {
+    QFileDialog dialog(parent_, spec.title, spec.folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The program asks its own question about existing files.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(spec.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+QString QtPlatform::todayShortDate() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
+} // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace platform {
+
+// The real platform: QSettings, the file system, QMessageBox, QFileDialog and the system clock.
+class QtPlatform final : public Platform {
+public:
+    // Dialogs and message boxes are shown over this window once it is set.
+    void setDialogParent(QWidget* parent) { parent_ = parent; }
+
+    QString userSetting(const QString& application, const QString& section,
+                        const QString& key) override;
+    bool fileExists(const QString& path) override;
+    QString programFolder() override;
+    QString userDataFolder() override;
+    Answer messageBox(const MessageBoxSpec& box) override;
+    std::optional<QString> saveFileName(const SaveDialogSpec& dialog) override;
+    QString todayShortDate() override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+} // namespace platform

@@ -1,0 +1,157 @@
+#include "scan/logscan.h"
+
+#include "scan/bytesink.h"
+#include "scan/linesplitter.h"
+#include "scan/modprogvar.h"
+#include "scan/reportlayout.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <memory>
+
+namespace scan {
+
+namespace {
+
+const QString kLogName = QStringLiteral("mvsys.log");
+const QString kReportTempName = QStringLiteral("report.tmp");
+const QString kCsvTempName = QStringLiteral("csv.tmp");
+
+QString inFolder(const QString& folder, const QString& name) {
+    return folder + QDir::separator() + name;
+}
+
+// report.tmp and csv.tmp, open for writing in one folder; both null when none would take them.
+struct TempFiles {
+    QString folder;
+    std::unique_ptr<QFile> report;
+    std::unique_ptr<QFile> csv;
+
+    void removeBoth() {
+        for (auto* file : {report.get(), csv.get()}) {
+            if (!file) continue;
+            file->close();
+            file->remove();
+        }
+    }
+};
+
+std::unique_ptr<QFile> createFile(const QString& path, std::vector<FileProblem>& problems) {
+    auto file = std::make_unique<QFile>(path);
+    if (file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return file;
+    problems.push_back({path, file->errorString()});
+    return nullptr;
+}
+
+// Creates (or truncates) both files in the first folder that takes both. The problems of folders
+// passed over are forgotten once one folder works: falling back is not a failure.
+TempFiles createTempFiles(const QStringList& folders, std::vector<FileProblem>& problems) {
+    for (const QString& folder : folders) {
+        if (folder.isEmpty()) continue;
+        QDir().mkpath(folder);
+        TempFiles files{folder, createFile(reportTempPath(folder), problems), nullptr};
+        if (files.report) files.csv = createFile(csvTempPath(folder), problems);
+        if (files.report && files.csv) {
+            problems.clear();
+            return files;
+        }
+        files.removeBoth();
+    }
+    return {};
+}
+
+// Writes out what the sink holds and closes the file, noting any failure.
+void completeTempFile(BufferedFileSink& sink, QFile& file, std::vector<FileProblem>& problems) {
+    const bool written = sink.flush();
+    file.close();
+    if (!written) problems.push_back({sink.path(), sink.error()});
+    else if (file.error() != QFileDevice::NoError) problems.push_back({sink.path(), file.errorString()});
+}
+
+void resetProgVar() {
+    modProgVar::totalHours = modProgVar::totalMinutes = modProgVar::totalSeconds = 0;
+    modProgVar::dayIndex = -1;
+    modProgVar::dayHours = modProgVar::dayMinutes = modProgVar::daySeconds = 0;
+    modProgVar::currentDate.clear();
+}
+
+void publishProgVar(const CutTally& tally) {
+    modProgVar::totalHours = tally.total().hours;
+    modProgVar::totalMinutes = tally.total().minutes;
+    modProgVar::totalSeconds = tally.total().seconds;
+    modProgVar::dayHours = tally.dayTotal().hours;
+    modProgVar::dayMinutes = tally.dayTotal().minutes;
+    modProgVar::daySeconds = tally.dayTotal().seconds;
+    modProgVar::currentDate = tally.currentDate();
+    modProgVar::dayIndex = tally.dayIndex();
+}
+
+} // namespace
+
+QString logPathInFolder(const QString& userDataFolder) { return inFolder(userDataFolder, kLogName); }
+QString reportTempPath(const QString& folder) { return inFolder(folder, kReportTempName); }
+QString csvTempPath(const QString& folder) { return inFolder(folder, kCsvTempName); }
+
+std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize) {
+    const auto block = std::make_unique<char[]>(blockSize);
+    LineSplitter splitter;
+    const auto onLine = [&tally](std::string_view line) { tally.addLine(line); };
+    for (;;) {
+        const qint64 got = log.read(block.get(), static_cast<qint64>(blockSize));
+        if (got < 0) return log.errorString();
+        if (got == 0) break;
+        splitter.feed(std::string_view(block.get(), static_cast<size_t>(got)), onLine);
+    }
+    splitter.finish(onLine);
+    return std::nullopt;
+}
+
+ScanResult runLogScan(const ScanRequest& request) {
+    resetProgVar();
+    ScanResult result;
+
+    QFile log(request.logPath);
+    if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        result.logProblem = FileProblem{request.logPath, log.errorString()};
+        return result;
+    }
+
+    TempFiles temp = createTempFiles(request.tempFolders, result.tempProblems);
+    result.tempFolder = temp.folder;
+    NullSink noFile;
+    std::optional<BufferedFileSink> reportFile, csvFile;
+    if (temp.report) {
+        reportFile.emplace(*temp.report, temp.report->fileName());
+        csvFile.emplace(*temp.csv, temp.csv->fileName());
+    }
+
+    StringSink reportText;
+    ReportLayout layout(request.today, reportFile ? static_cast<ByteSink&>(*reportFile) : noFile,
+                        csvFile ? static_cast<ByteSink&>(*csvFile) : noFile,
+                        request.keepReportText ? &reportText : nullptr);
+    CutTally tally(layout);
+    tally.start();
+    if (auto failure = readLog(log, tally)) {
+        result.logProblem = FileProblem{request.logPath, *failure};
+        temp.removeBoth();
+        result.tempFolder.clear();
+        return result;
+    }
+    tally.finish();
+
+    log.close();
+    if (reportFile) {
+        completeTempFile(*reportFile, *temp.report, result.tempProblems);
+        completeTempFile(*csvFile, *temp.csv, result.tempProblems);
+    }
+
+    publishProgVar(tally);
+    result.hasCutRecords = tally.hasCutRecords();
+    result.total = tally.total();
+    result.days = tally.days();
+    result.reportText = reportText.takeText();
+    return result;
+}
+
+} // namespace scan

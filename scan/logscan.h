@@ -1,0 +1,69 @@
+#pragma once
+
+#include "scan/cuttally.h"
+#include "scan/timeamount.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QIODevice;
+
+namespace scan {
+
+// A file the scan could not open, create, read or write, with the system's reason.
+struct FileProblem {
+    QString path;
+    QString reason;
+};
+
+// The log inside the control software's user-data folder: the folder, the platform's separator,
+// and "mvsys.log". A folder ending in a separator gives a doubled one; the path is used as built.
+QString logPathInFolder(const QString& userDataFolder);
+
+// The temporary report and CSV files in a folder.
+QString reportTempPath(const QString& folder);
+QString csvTempPath(const QString& folder);
+
+struct ScanRequest {
+    QString logPath;
+    // Folders to create report.tmp and csv.tmp in, tried in order; the first in which both can be
+    // created is used.
+    QStringList tempFolders;
+    // The "Created on" date, as bytes for the report.
+    std::string today;
+    // Whether to keep the report text for a window.
+    bool keepReportText = true;
+};
+
+struct ScanResult {
+    // Set when the log could not be opened or failed part way: the totals are incomplete and the
+    // temporary files have been removed.
+    std::optional<FileProblem> logProblem;
+
+    // The folder that holds report.tmp and csv.tmp; empty if they could be created nowhere.
+    QString tempFolder;
+    // Why the temporary files could not be created or completely written, if they could not.
+    std::vector<FileProblem> tempProblems;
+    bool tempFilesComplete() const { return tempProblems.empty() && !tempFolder.isEmpty(); }
+
+    bool hasCutRecords = false;
+    TimeAmount total;
+    std::vector<DayItem> days;
+    std::string reportText;
+};
+
+// Reads the whole log and writes report.tmp and csv.tmp. The caller has checked that the log
+// exists. Never touches a widget; the program-wide values of modProgVar hold the final counters.
+ScanResult runLogScan(const ScanRequest& request);
+
+constexpr size_t kReadBlockSize = size_t{1} << 20;
+
+// Feeds every line of an open log to the tally, reading blocks of `blockSize` bytes. Returns the
+// reason if reading failed part way.
+std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize = kReadBlockSize);
+
+} // namespace scan

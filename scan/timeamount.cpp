@@ -1,0 +1,69 @@
+#include "scan/timeamount.h"
+
+#include <cmath>
+#include <limits>
+
+namespace scan {
+
+namespace {
+
+constexpr qint64 kCarryLimit = 59;
+constexpr qint64 kUnit = 60;
+
+qint64 saturatingAdd(qint64 a, qint64 b) {
+    qint64 sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum)) return sum;
+    return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+}
+
+// counter + value, rounded half to even. The sum is rounded, not the value alone: 1 + 12.5 gives
+// 14 where 1 + round(12.5) would give 13. Splitting off the whole part keeps this exact for any
+// counter. The scan rejects values beyond +-1e9 before they get here.
+qint64 addRounded(qint64 counter, double value) {
+    const double whole = std::floor(value);
+    const double fraction = value - whole; // exact: 0 <= fraction < 1
+    const qint64 base = saturatingAdd(counter, static_cast<qint64>(whole));
+    if (fraction < 0.5) return base;
+    if (fraction > 0.5) return saturatingAdd(base, 1);
+    return base % 2 == 0 ? base : saturatingAdd(base, 1);
+}
+
+qint64 carryOnce(qint64& unit) {
+    if (unit <= kCarryLimit) return 0;
+    unit -= kUnit;
+    return 1;
+}
+
+} // namespace
+
+void addDuration(TimeAmount& amount, const DurationValues& duration) {
+    amount.seconds = addRounded(amount.seconds, duration.seconds);
+    amount.minutes = saturatingAdd(amount.minutes, carryOnce(amount.seconds));
+    amount.minutes = addRounded(amount.minutes, duration.minutes);
+    amount.hours = saturatingAdd(amount.hours, carryOnce(amount.minutes));
+    amount.hours = addRounded(amount.hours, duration.hours);
+}
+
+void appendTwoDigit(std::string& out, qint64 value) {
+    // Digits of the magnitude, least significant first; unsigned so that the minimum value works.
+    char digits[24];
+    int count = 0;
+    quint64 magnitude = value < 0 ? 0 - static_cast<quint64>(value) : static_cast<quint64>(value);
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (count < 2) digits[count++] = '0';
+    if (value < 0) out.push_back('-');
+    while (count > 0) out.push_back(digits[--count]);
+}
+
+void appendTimeAmount(std::string& out, const TimeAmount& amount) {
+    appendTwoDigit(out, amount.hours);
+    out.push_back(':');
+    appendTwoDigit(out, amount.minutes);
+    out.push_back(':');
+    appendTwoDigit(out, amount.seconds);
+}
+
+} // namespace scan

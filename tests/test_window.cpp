@@ -1,0 +1,223 @@
+#include "app/frmruntally.h"
+#include "fakeplatform.h"
+#include "scan/logscan.h"
+#include "testfiles.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using platform::Answer;
+
+const QString kMissingLogText = QStringLiteral(
+    "Sorry, I can't find your system log file. Make sure that the \"Write system log\" option is "
+    "turned on in the QD menu, and that you're using version 3.6.1 or later of the Milvane "
+    "control software.");
+
+// A real window over a fake platform, a temporary program folder and a user-data folder.
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir().mkpath(program);
+        fake.programFolderPath = program;
+        fake.dataFolderPath = root.filePath(QStringLiteral("data"));
+        fake.setting = root.filePath(QStringLiteral("user"));
+    }
+    void TearDown() override {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->windowTitle().toStdString();
+    }
+
+    void useLog(const char* name) {
+        testfiles::write(fake.setting + QStringLiteral("/mvsys.log"),
+                         testfiles::read(testfiles::dataPath(QLatin1String(name) + ".log")));
+    }
+    template <typename T>
+    T* control(const char* name) {
+        T* widget = window.findChild<T*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QStringList listItems() {
+        QStringList items;
+        auto* list = control<QComboBox>("lstDaily");
+        for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+        return items;
+    }
+    QString reportTemp() const { return scan::reportTempPath(program); }
+    QString csvTemp() const { return scan::csvTempPath(program); }
+
+    QTemporaryDir root;
+    QString program = root.filePath(QStringLiteral("program"));
+    FakePlatform fake;
+    frmRuntally window{fake};
+};
+
+class WindowGolden : public Window, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WindowGolden, ShowsTheTotalTheDatesAndTheReportThenCleansUpOnClose) {
+    useLog(GetParam());
+    ASSERT_EQ(window.Form_Load(), kExitShown);
+    window.show();
+
+    const QStringList expected =
+        QString::fromUtf8(testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) +
+                                                              ".window.txt")))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(control<QLineEdit>("txtCut")->text(), expected.first());
+    EXPECT_EQ(listItems(), expected.mid(1));
+    EXPECT_EQ(control<QComboBox>("lstDaily")->currentIndex(), expected.size() > 1 ? 0 : -1);
+    const QString report =
+        QString::fromUtf8(testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".text")));
+    EXPECT_EQ(control<QPlainTextEdit>("txtReport")->toPlainText(),
+              QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_TRUE(QFile::exists(reportTemp()));
+    EXPECT_TRUE(QFile::exists(csvTemp()));
+
+    window.close();
+    EXPECT_FALSE(QFile::exists(reportTemp()));
+    EXPECT_FALSE(QFile::exists(csvTemp()));
+    EXPECT_TRUE(fake.shownMessages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, WindowGolden,
+                         ::testing::Values("two_dates", "arithmetic", "blocks", "empty_date",
+                                           "empty", "no_cut"));
+
+TEST_F(Window, WithoutALogShowsTheMissingLogMessageAndEndsWithNoFiles) {
+    QDir().mkpath(fake.setting + QStringLiteral("/mvsys.log")); // a folder is no log
+    fake.answerNextMessage(Answer::Ok);
+
+    EXPECT_EQ(window.Form_Load(), kExitLogMissing);
+    ASSERT_EQ(fake.shownMessages().size(), 1u);
+    const platform::MessageBoxSpec& box = fake.shownMessages()[0];
+    EXPECT_EQ(box.icon, platform::MessageIcon::Error);
+    EXPECT_EQ(box.buttons, platform::MessageButtons::Ok);
+    EXPECT_EQ(box.title, QStringLiteral("Can't find log file"));
+    EXPECT_EQ(box.text, kMissingLogText);
+    EXPECT_TRUE(QDir(program).isEmpty());
+    EXPECT_FALSE(QDir(fake.dataFolderPath).exists());
+    EXPECT_EQ(fake.settingQuery,
+              QStringList({QStringLiteral("Milvane"), QStringLiteral("Userdata"),
+                           QStringLiteral("uUsrPath")}));
+}
+
+TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Milvane Runtally"));
+    EXPECT_EQ(window.size(), QSize(397, 580));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_FALSE(window.windowIcon().isNull());
+
+    const std::pair<const char*, QRect> geometry[] = {
+        {"Label1", {16, 16, 161, 17}},   {"txtCut", {184, 16, 81, 19}},
+        {"Label2", {16, 48, 129, 17}},   {"lstDaily", {184, 48, 185, 22}},
+        {"txtReport", {16, 80, 361, 433}}, {"cmdCreateReport", {128, 544, 145, 25}}};
+    for (const auto& [name, rect] : geometry)
+        EXPECT_EQ(control<QWidget>(name)->geometry(), rect) << name;
+
+    EXPECT_EQ(control<QLabel>("Label1")->text(), QStringLiteral("Total elapsed time in CUT mode"));
+    EXPECT_EQ(control<QLabel>("Label2")->text(), QStringLiteral("CUT mode times by date"));
+    EXPECT_EQ(control<QPushButton>("cmdCreateReport")->text(), QStringLiteral("Save reports?"));
+    EXPECT_TRUE(control<QLineEdit>("txtCut")->isReadOnly());
+    EXPECT_TRUE(control<QPlainTextEdit>("txtReport")->isReadOnly());
+    EXPECT_EQ(control<QPlainTextEdit>("txtReport")->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_FALSE(control<QComboBox>("lstDaily")->isEditable());
+
+    // Tab order, ignoring the labels and the inner parts of compound controls.
+    const QStringList order = {"txtCut", "lstDaily", "cmdCreateReport", "txtReport"};
+    QStringList seen;
+    QWidget* widget = control<QWidget>("txtCut");
+    for (int step = 0; step < 50 && seen.size() < order.size(); ++step) {
+        if (order.contains(widget->objectName()) && !seen.contains(widget->objectName()))
+            seen << widget->objectName();
+        widget = widget->nextInFocusChain();
+    }
+    EXPECT_EQ(seen, order);
+}
+
+TEST_F(Window, PickingADateChangesNothingElse) {
+    useLog("blocks");
+    ASSERT_EQ(window.Form_Load(), kExitShown);
+    const QString report = control<QPlainTextEdit>("txtReport")->toPlainText();
+    const QStringList items = listItems();
+    const QByteArray csv = testfiles::read(csvTemp());
+
+    for (int index : {2, 0, 1}) {
+        control<QComboBox>("lstDaily")->setCurrentIndex(index);
+        EXPECT_EQ(control<QPlainTextEdit>("txtReport")->toPlainText(), report);
+        EXPECT_EQ(control<QLineEdit>("txtCut")->text(), QStringLiteral("03:30:30"));
+        EXPECT_EQ(listItems(), items);
+        EXPECT_EQ(testfiles::read(csvTemp()), csv);
+    }
+    EXPECT_TRUE(fake.shownMessages().empty());
+}
+
+TEST_F(Window, ClosingDeletesEachTempFileOnItsOwnAndLeavesFoldersAlone) {
+    useLog("two_dates");
+    ASSERT_EQ(window.Form_Load(), kExitShown);
+    QFile::remove(reportTemp());
+    QDir().mkpath(reportTemp()); // not an ordinary file: not ours to delete
+
+    window.close();
+    EXPECT_FALSE(QFile::exists(csvTemp()));
+    EXPECT_TRUE(QFileInfo(reportTemp()).isDir());
+    EXPECT_TRUE(fake.shownMessages().empty());
+}
+
+TEST_F(Window, UsesThePerUserDataFolderWhenTheProgramFolderTakesNoFiles) {
+    useLog("two_dates");
+    QDir(program).removeRecursively();
+    testfiles::write(program, "a file where the program folder should be");
+
+    ASSERT_EQ(window.Form_Load(), kExitShown);
+    EXPECT_EQ(window.tempFolder(), fake.dataFolderPath);
+    EXPECT_TRUE(window.tempFilesComplete());
+    EXPECT_TRUE(QFile::exists(scan::reportTempPath(fake.dataFolderPath)));
+
+    window.close();
+    EXPECT_FALSE(QFile::exists(scan::reportTempPath(fake.dataFolderPath)));
+    EXPECT_FALSE(QFile::exists(scan::csvTempPath(fake.dataFolderPath)));
+}
+
+TEST_F(Window, TempFilesThatCannotBeCreatedAnywhereAreReportedAndTheResultsShown) {
+    useLog("two_dates");
+    QDir(program).removeRecursively();
+    testfiles::write(program, "not a folder");
+    fake.dataFolderPath = program + QStringLiteral("/data");
+    fake.answerNextMessage(Answer::Ok);
+
+    ASSERT_EQ(window.Form_Load(), kExitShown);
+    ASSERT_EQ(fake.shownMessages().size(), 1u);
+    const platform::MessageBoxSpec& box = fake.shownMessages()[0];
+    EXPECT_EQ(box.icon, platform::MessageIcon::Error);
+    EXPECT_TRUE(box.text.contains(QDir::toNativeSeparators(scan::reportTempPath(program))))
+        << box.text.toStdString();
+    EXPECT_FALSE(window.tempFilesComplete());
+    EXPECT_EQ(control<QLineEdit>("txtCut")->text(), QStringLiteral("02:11:05"));
+    window.close();
+}
+
+TEST_F(Window, ShowsLogTextInItsOwnEncoding) {
+    // One line in UTF-8, one in the Windows code page, as a log edited by hand may have.
+    testfiles::write(fake.setting + QStringLiteral("/mvsys.log"),
+                     "C:\\Jobs\\Tr\xc3\xa4ger.mv,CUT,0:1:0:0,m,08:00,Mo\r\n"
+                     "C:\\Jobs\\Tr\xe4ger \x80.mv,CUT,0:1:0:0,m,09:00,Mo\r\n");
+    ASSERT_EQ(window.Form_Load(), kExitShown);
+    const QString report = control<QPlainTextEdit>("txtReport")->toPlainText();
+    EXPECT_TRUE(report.contains(QStringLiteral("      Tr\u00e4ger.mv  -  08:00  -  1:0:0")));
+    EXPECT_TRUE(report.contains(QStringLiteral("      Tr\u00e4ger \u20ac.mv  -  09:00   -   1:0:0")));
+    // The files keep the log's bytes.
+    EXPECT_TRUE(testfiles::read(csvTemp()).contains("Mo,Tr\xe4ger \x80.mv,09:00,1,0,0\r\n"));
+    window.close();
+}
+
+} // namespace
