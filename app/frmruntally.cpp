@@ -1,6 +1,7 @@
 #include "app/frmruntally.h"
 
 #include "platform/platform.h"
+#include "save/reportsave.h"
 #include "scan/displaytext.h"
 #include "scan/logscan.h"
 #include "scan/messages.h"
@@ -103,7 +104,8 @@ void frmRuntally::buildControls() {
     const std::pair<QWidget*, const char*> names[] = {
         {Label1, "Label1"},     {txtCut, "txtCut"},       {Label2, "Label2"},
         {lstDaily, "lstDaily"}, {txtReport, "txtReport"}, {cmdCreateReport, "cmdCreateReport"}};
-    for (const auto& [widget, name] : names) widget->setObjectName(QLatin1String(name));
+    for (const auto& [widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
 
     setTabOrder(txtCut, lstDaily);
     setTabOrder(lstDaily, cmdCreateReport);
@@ -123,11 +125,12 @@ ExitStatus frmRuntally::getTime() {
         return kExitLogMissing;
     }
 
-    const scan::ScanResult result = scan::runLogScan(
-        {logPath,
-         {platform_.programFolder(), platform_.userDataFolder()},
-         platform_.todayShortDate().toLocal8Bit().toStdString(),
-         true});
+    const QString programFolder = platform_.programFolder();
+    const scan::ScanResult result =
+        scan::runLogScan({logPath,
+                          {programFolder, platform_.userDataFolder()},
+                          platform_.todayShortDate().toLocal8Bit().toStdString(),
+                          true});
     if (result.logProblem) {
         showError(scan::messages::unreadableLogTitle(),
                   scan::messages::unreadableLogText(*result.logProblem));
@@ -135,7 +138,8 @@ ExitStatus frmRuntally::getTime() {
     }
 
     tempFolder_ = result.tempFolder;
-    tempFilesComplete_ = result.tempFilesComplete();
+    tempInProgramFolder_ = !tempFolder_.isEmpty() && tempFolder_ == programFolder;
+    tempProblems_ = result.tempProblems;
     if (!result.tempProblems.empty())
         showError(scan::messages::tempFilesTitle(),
                   scan::messages::tempFilesText(result.tempProblems));
@@ -153,7 +157,8 @@ void frmRuntally::showResults(const scan::ScanResult& result) {
 
     QStringList items;
     items.reserve(static_cast<qsizetype>(result.days.size()));
-    for (const scan::DayItem& day : result.days) items.append(dayItemText(day));
+    for (const scan::DayItem& day : result.days)
+        items.append(dayItemText(day));
     lstDaily->addItems(items);
     if (hasCutRecords) lstDaily->setCurrentIndex(0);
 
@@ -169,12 +174,20 @@ void frmRuntally::closeEvent(QCloseEvent* event) {
 // A file that cannot be deleted is left behind: the program ends all the same.
 void frmRuntally::Form_Unload() {
     if (tempFolder_.isEmpty()) return;
-    for (const QString& path : {scan::reportTempPath(tempFolder_), scan::csvTempPath(tempFolder_)}) {
+    for (const QString& path :
+         {scan::reportTempPath(tempFolder()), scan::csvTempPath(tempFolder())}) {
         if (platform_.fileExists(path)) QFile::remove(path);
     }
 }
 
-void frmRuntally::cmdCreateReport_Click() {}
+QString frmRuntally::tempFolder() const {
+    return tempInProgramFolder_ ? platform_.programFolder() : tempFolder_;
+}
+
+void frmRuntally::cmdCreateReport_Click() {
+    const save::TempReports temp{[this] { return tempFolder(); }, tempProblems_};
+    if (save::saveReports(platform_, temp) == save::AfterClick::CloseWindow) close();
+}
 
 void frmRuntally::showError(const QString& title, const QString& text) {
     platform_.messageBox({platform::MessageIcon::Error, platform::MessageButtons::Ok,

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "scan/logscan.h"
+
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -11,9 +14,6 @@ class QPushButton;
 
 namespace platform {
 class Platform;
-}
-namespace scan {
-struct ScanResult;
 }
 
 // Exit statuses of a run that ends before its window is shown.
@@ -35,12 +35,12 @@ public:
     // be shown; otherwise the program ends with that status and without the window.
     ExitStatus Form_Load();
 
-    // The folder holding report.tmp and csv.tmp (the program's folder, or the per-user data
-    // folder when the program's folder would not take them); empty when they could be created
-    // nowhere.
-    const QString& tempFolder() const { return tempFolder_; }
+    // The folder holding report.tmp and csv.tmp: the program's folder, or the per-user data
+    // folder when the program's folder would not take them; empty when they could be created
+    // nowhere. Chosen once, by the scan.
+    QString tempFolder() const;
     // Whether report.tmp and csv.tmp hold the complete report.
-    bool tempFilesComplete() const { return tempFilesComplete_; }
+    bool tempFilesComplete() const { return tempProblems_.empty() && !tempFolder_.isEmpty(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,7 +56,8 @@ private:
     platform::Platform& platform_;
     bool hasCutRecords = false;
     QString tempFolder_;
-    bool tempFilesComplete_ = false;
+    bool tempInProgramFolder_ = false;
+    std::vector<scan::FileProblem> tempProblems_;
 
     QLabel* Label1 = nullptr;
     QLineEdit* txtCut = nullptr;

@@ -20,7 +20,9 @@ bool isSystemFile(const QString& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM);
 }
 #else
-bool isSystemFile(const QString&) { return false; }
+bool isSystemFile(const QString&) {
+    return false;
+}
 #endif
 
 } // namespace
@@ -41,7 +43,8 @@ QString readUserSetting(const QString& application, const QString& section, cons
     settings.beginGroup(section);
     const QVariant value = settings.value(key);
     // An INI value with unquoted commas reads back as a list; a folder name may hold commas.
-    if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(','));
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
     return value.toString();
 }
 

@@ -31,7 +31,9 @@ QString QtPlatform::userSetting(const QString& application, const QString& secti
     return readUserSetting(application, section, key);
 }
 
-bool QtPlatform::fileExists(const QString& path) { return isOrdinaryFile(path); }
+bool QtPlatform::fileExists(const QString& path) {
+    return isOrdinaryFile(path);
+}
 
 QString QtPlatform::programFolder() {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
@@ -60,8 +62,7 @@ std::optional<QString> QtPlatform::saveFileName(const SaveDialogSpec& spec) {
     // The program asks its own question about existing files.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(spec.proposedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
 

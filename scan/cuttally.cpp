@@ -4,7 +4,9 @@ namespace scan {
 
 CutTally::CutTally(ScanEvents& events) : events_(events) {}
 
-void CutTally::start() { events_.reportOpening(); }
+void CutTally::start() {
+    events_.reportOpening();
+}
 
 void CutTally::addLine(std::string_view line) {
     const auto record = reader_.read(line);
@@ -26,8 +28,10 @@ void CutTally::addLine(std::string_view line) {
 }
 
 void CutTally::openDateBlock(const CutRecord& record) {
-    if (days_.empty()) firstDate_.assign(record.date);
-    else events_.dateClosing(currentDate_, dayTotal_);
+    if (days_.empty())
+        firstDate_.assign(record.date);
+    else
+        events_.dateClosing(currentDate_, dayTotal_);
 
     currentDate_.assign(record.date);
     dayTotal_ = TimeAmount{};

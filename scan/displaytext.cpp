@@ -1,7 +1,6 @@
 #include "scan/displaytext.h"
 
 #include <QStringDecoder>
-
 #include <array>
 
 namespace scan {

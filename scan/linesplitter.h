@@ -16,12 +16,10 @@ class LineSplitter {
 public:
     static constexpr size_t kMaxLineLength = size_t{1} << 20;
 
-    template <typename OnLine>
-    void feed(std::string_view block, OnLine&& onLine);
+    template <typename OnLine> void feed(std::string_view block, OnLine&& onLine);
 
     // Hands out the unterminated last line, if any.
-    template <typename OnLine>
-    void finish(OnLine&& onLine);
+    template <typename OnLine> void finish(OnLine&& onLine);
 
     // How many lines were skipped for their length.
     size_t overlongLines() const { return overlongLines_; }
@@ -37,8 +35,7 @@ private:
     size_t overlongLines_ = 0;
 };
 
-template <typename OnLine>
-void LineSplitter::feed(std::string_view block, OnLine&& onLine) {
+template <typename OnLine> void LineSplitter::feed(std::string_view block, OnLine&& onLine) {
     if (block.empty()) return;
     const char* pos = block.data();
     const char* const end = pos + block.size();
@@ -69,14 +66,15 @@ void LineSplitter::feed(std::string_view block, OnLine&& onLine) {
 
         pos = stop + 1;
         if (*stop == '\r') {
-            if (pos == end) afterCr_ = true;
-            else if (*pos == '\n') ++pos;
+            if (pos == end)
+                afterCr_ = true;
+            else if (*pos == '\n')
+                ++pos;
         }
     }
 }
 
-template <typename OnLine>
-void LineSplitter::finish(OnLine&& onLine) {
+template <typename OnLine> void LineSplitter::finish(OnLine&& onLine) {
     if (hasPartial_ && !skipping_) onLine(std::string_view(partial_));
     hasPartial_ = false;
     skipping_ = false;

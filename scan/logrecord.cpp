@@ -37,15 +37,20 @@ bool isModeCut(std::string_view mode) {
            (mode[2] | 0x20) == 't';
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Cursor over a duration part that steps over blanks and tabs wherever they stand.
 class BlankSkipper {
 public:
     explicit BlankSkipper(std::string_view text) : text_(text) {}
     char peek() {
-        while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
+        while (pos_ < text_.size() && isBlank(text_[pos_]))
+            ++pos_;
         return pos_ < text_.size() ? text_[pos_] : '\0';
     }
     void next() { ++pos_; }
@@ -170,7 +175,12 @@ std::optional<CutRecord> RecordReader::read(std::string_view line) {
     const auto seconds = leadingNumber(parts[3]);
     if (!hours || !minutes || !seconds) return std::nullopt;
 
-    return CutRecord{fileNameOf(fields[0]), fields[4], fields[5], parts[1], parts[2], parts[3],
+    return CutRecord{fileNameOf(fields[0]),
+                     fields[4],
+                     fields[5],
+                     parts[1],
+                     parts[2],
+                     parts[3],
                      DurationValues{*hours, *minutes, *seconds}};
 }
 

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <memory>
 
 namespace scan {
@@ -65,8 +64,10 @@ TempFiles createTempFiles(const QStringList& folders, std::vector<FileProblem>& 
 void completeTempFile(BufferedFileSink& sink, QFile& file, std::vector<FileProblem>& problems) {
     const bool written = sink.flush();
     file.close();
-    if (!written) problems.push_back({sink.path(), sink.error()});
-    else if (file.error() != QFileDevice::NoError) problems.push_back({sink.path(), file.errorString()});
+    if (!written)
+        problems.push_back({sink.path(), sink.error()});
+    else if (file.error() != QFileDevice::NoError)
+        problems.push_back({sink.path(), file.errorString()});
 }
 
 void resetProgVar() {
@@ -89,9 +90,15 @@ void publishProgVar(const CutTally& tally) {
 
 } // namespace
 
-QString logPathInFolder(const QString& userDataFolder) { return inFolder(userDataFolder, kLogName); }
-QString reportTempPath(const QString& folder) { return inFolder(folder, kReportTempName); }
-QString csvTempPath(const QString& folder) { return inFolder(folder, kCsvTempName); }
+QString logPathInFolder(const QString& userDataFolder) {
+    return inFolder(userDataFolder, kLogName);
+}
+QString reportTempPath(const QString& folder) {
+    return inFolder(folder, kReportTempName);
+}
+QString csvTempPath(const QString& folder) {
+    return inFolder(folder, kCsvTempName);
+}
 
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize) {
     const auto block = std::make_unique<char[]>(blockSize);

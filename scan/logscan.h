@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 #include <string>
 #include <vector>

@@ -12,7 +12,9 @@ QString describe(const FileProblem& problem) {
 
 } // namespace
 
-QString missingLogTitle() { return QStringLiteral("Can't find log file"); }
+QString missingLogTitle() {
+    return QStringLiteral("Can't find log file");
+}
 
 QString missingLogText() {
     return QStringLiteral("Sorry, I can't find your system log file. Make sure that the ") +
@@ -21,19 +23,24 @@ QString missingLogText() {
                           "3.6.1 or later of the Milvane control software.");
 }
 
-QString unreadableLogTitle() { return QStringLiteral("Can't read log file"); }
+QString unreadableLogTitle() {
+    return QStringLiteral("Can't read log file");
+}
 
 QString unreadableLogText(const FileProblem& problem) {
     return QStringLiteral("Sorry, I can't read your system log file:\n\n") + describe(problem) +
            QStringLiteral("\n\nNo times are shown, since they would be incomplete.");
 }
 
-QString tempFilesTitle() { return QStringLiteral("Can't write report files"); }
+QString tempFilesTitle() {
+    return QStringLiteral("Can't write report files");
+}
 
 QString tempFilesText(const std::vector<FileProblem>& problems) {
     QString text = QStringLiteral("The cut times are complete, but the report files could not be "
                                   "written, so the reports can't be saved:");
-    for (const FileProblem& problem : problems) text += QStringLiteral("\n\n") + describe(problem);
+    for (const FileProblem& problem : problems)
+        text += QStringLiteral("\n\n") + describe(problem);
     return text;
 }
 

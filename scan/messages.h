@@ -3,7 +3,6 @@
 #include "scan/logscan.h"
 
 #include <QString>
-
 #include <vector>
 
 // What the program tells the user about the log and the temporary report files.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QtGlobal>
-
 #include <string>
 
 // Program-wide values of the last log scan. The scan resets them when it starts and leaves its

@@ -50,15 +50,13 @@ void ReportLayout::reportLine(std::string_view line) {
     reportFile_.write(kLineEnd);
 }
 
-template <typename... Pieces>
-void ReportLayout::reportLine(const Pieces&... pieces) {
+template <typename... Pieces> void ReportLayout::reportLine(const Pieces&... pieces) {
     line_.clear();
     appendAll(line_, pieces...);
     reportLine(std::string_view(line_));
 }
 
-template <typename... Pieces>
-void ReportLayout::csvRow(const Pieces&... pieces) {
+template <typename... Pieces> void ReportLayout::csvRow(const Pieces&... pieces) {
     line_.clear();
     appendAll(line_, pieces..., kLineEnd);
     csvFile_.write(line_);

@@ -29,10 +29,8 @@ public:
 
 private:
     void reportLine(std::string_view line);
-    template <typename... Pieces>
-    void reportLine(const Pieces&... pieces);
-    template <typename... Pieces>
-    void csvRow(const Pieces&... pieces);
+    template <typename... Pieces> void reportLine(const Pieces&... pieces);
+    template <typename... Pieces> void csvRow(const Pieces&... pieces);
     void totalsRow(std::string_view label, const TimeAmount& amount);
 
     std::string today_;

@@ -55,7 +55,8 @@ void appendTwoDigit(std::string& out, qint64 value) {
     } while (magnitude != 0);
     if (count < 2) digits[count++] = '0';
     if (value < 0) out.push_back('-');
-    while (count > 0) out.push_back(digits[--count]);
+    while (count > 0)
+        out.push_back(digits[--count]);
 }
 
 void appendTimeAmount(std::string& out, const TimeAmount& amount) {

@@ -13,13 +13,15 @@ QString FakePlatform::userSetting(const QString& application, const QString& sec
     return setting;
 }
 
-bool FakePlatform::fileExists(const QString& path) { return platform::isOrdinaryFile(path); }
+bool FakePlatform::fileExists(const QString& path) {
+    return platform::isOrdinaryFile(path);
+}
 
 platform::Answer FakePlatform::messageBox(const platform::MessageBoxSpec& box) {
     shownMessages_.push_back(box);
     if (messageAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected message box \"" << box.title.toStdString() << "\": "
-                      << box.text.toStdString();
+        ADD_FAILURE() << "unexpected message box \"" << box.title.toStdString()
+                      << "\": " << box.text.toStdString();
         return box.buttons == platform::MessageButtons::Ok ? platform::Answer::Ok
                                                            : platform::Answer::No;
     }

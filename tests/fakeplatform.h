@@ -3,7 +3,6 @@
 #include "platform/platform.h"
 
 #include <QStringList>
-
 #include <deque>
 #include <vector>
 

@@ -1,7 +1,6 @@
 #include "scan/linesplitter.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -36,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
     Bytes, LineEnds,
     ::testing::Values(LineEndCase{"", {}}, LineEndCase{"a", {"a"}},
                       LineEndCase{"a\r\nb\r\n", {"a", "b"}}, LineEndCase{"a\rb\r", {"a", "b"}},
-                      LineEndCase{"a\nb\n", {"a", "b"}}, LineEndCase{"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+                      LineEndCase{"a\nb\n", {"a", "b"}},
+                      LineEndCase{"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
                       LineEndCase{"a\n\rb", {"a", "", "b"}}, LineEndCase{"\r\n\r\n", {"", ""}},
                       LineEndCase{"\r\r\n\n", {"", "", ""}},
                       LineEndCase{std::string("x\0y\r\n", 5), {std::string("x\0y", 3)}}));

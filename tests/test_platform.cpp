@@ -5,9 +5,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 namespace {
@@ -26,7 +24,7 @@ TEST(FileExistence, OnlyAnOrdinaryVisibleFileCounts) {
     QFile::link(path("missing.tmp"), path("dangling.tmp"));
 
     const std::pair<const char*, bool> cases[] = {
-        {"report.tmp", true},  {"empty.tmp", true},   {"readonly.tmp", true},
+        {"report.tmp", true},  {"empty.tmp", true},    {"readonly.tmp", true},
         {"link.tmp", true},    {".hidden.tmp", false}, {"folder.tmp", false},
         {"pipe.tmp", false},   {"missing.tmp", false}, {"dangling.tmp", false},
         {"REPORT.TMP", false}, {"report.tmp ", false}};
@@ -42,8 +40,8 @@ protected:
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config_.path());
     }
     void writeIni(const QByteArray& contents) {
-        testfiles::write(config_.filePath(QStringLiteral("VB and VBA Program Settings/Milvane.ini")),
-                         contents);
+        testfiles::write(
+            config_.filePath(QStringLiteral("VB and VBA Program Settings/Milvane.ini")), contents);
     }
     static QString read() {
         return platform::readUserSetting(QStringLiteral("Milvane"), QStringLiteral("Userdata"),

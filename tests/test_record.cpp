@@ -2,7 +2,6 @@
 #include "scan/timeamount.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace {
@@ -58,8 +57,10 @@ TEST_P(RecordFilter, CountsOnlyWholeCutRecords) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, RecordFilter,
     ::testing::Values(LineCase{"p,CUT,0:1:2:3,x,t,d", true}, LineCase{"p,cut,0:1:2:3,x,t,d", true},
-                      LineCase{"p,cUt,0:1:2:3,x,t,d", true}, LineCase{"p, CUT,0:1:2:3,x,t,d", false},
-                      LineCase{"p,CUT ,0:1:2:3,x,t,d", false}, LineCase{"p,CUTS,0:1:2:3,x,t,d", false},
+                      LineCase{"p,cUt,0:1:2:3,x,t,d", true},
+                      LineCase{"p, CUT,0:1:2:3,x,t,d", false},
+                      LineCase{"p,CUT ,0:1:2:3,x,t,d", false},
+                      LineCase{"p,CUTS,0:1:2:3,x,t,d", false},
                       LineCase{"p,DRY,0:1:2:3,x,t,d", false}, LineCase{"", false},
                       LineCase{"p,CUT,,x,t,d", false}, LineCase{"p,CUT,:,x,t,d", false},
                       LineCase{"p,CUT,0::2:3,x,t,d", false}, LineCase{"p,CUT,0:1:2,x,t,d", false},
@@ -107,14 +108,14 @@ TEST_P(AddDuration, CarriesOnceAndRoundsTheSumHalfToEven) {
 INSTANTIATE_TEST_SUITE_P(
     Sums, AddDuration,
     ::testing::Values(AddCase{{0, 0, 50}, {0, 0, 45}, {0, 1, 35}},
-                      AddCase{{0, 0, 50}, {0, 0, 75}, {0, 1, 65}},   // one carry only
-                      AddCase{{0, 0, 0}, {0, 0, 12.5}, {0, 0, 12}},  // tie to even
-                      AddCase{{0, 0, 1}, {0, 0, 12.5}, {0, 0, 14}},  // the sum is rounded
+                      AddCase{{0, 0, 50}, {0, 0, 75}, {0, 1, 65}},  // one carry only
+                      AddCase{{0, 0, 0}, {0, 0, 12.5}, {0, 0, 12}}, // tie to even
+                      AddCase{{0, 0, 1}, {0, 0, 12.5}, {0, 0, 14}}, // the sum is rounded
                       AddCase{{0, 0, 0}, {0, 0, 12.6}, {0, 0, 13}},
-                      AddCase{{0, 0, -4}, {0, 0, 0.5}, {0, 0, -4}},  // -3.5 goes to -4
-                      AddCase{{0, 59, 59}, {0, 0, 1}, {1, 0, 0}},    // carries cascade
+                      AddCase{{0, 0, -4}, {0, 0, 0.5}, {0, 0, -4}},     // -3.5 goes to -4
+                      AddCase{{0, 59, 59}, {0, 0, 1}, {1, 0, 0}},       // carries cascade
                       AddCase{{0, 0, 0}, {-1, -5, -10}, {-1, -5, -10}}, // nothing borrows
-                      AddCase{{32767, 0, 0}, {1, 0, 0}, {32768, 0, 0}},  // past 16 bits
+                      AddCase{{32767, 0, 0}, {1, 0, 0}, {32768, 0, 0}}, // past 16 bits
                       AddCase{{0, 30, 0}, {0, 130, 0}, {1, 100, 0}}));
 
 TEST(AddDuration, SaturatesInsteadOfOverflowing) {
@@ -125,8 +126,13 @@ TEST(AddDuration, SaturatesInsteadOfOverflowing) {
 
 TEST(TwoDigitForm, PadsToTwoDigitsAndKeepsTheSign) {
     const std::pair<qint64, const char*> cases[] = {
-        {0, "00"},   {7, "07"},    {42, "42"}, {123, "123"},
-        {-5, "-05"}, {-42, "-42"}, {std::numeric_limits<qint64>::min(), "-9223372036854775808"}};
+        {0, "00"},
+        {7, "07"},
+        {42, "42"},
+        {123, "123"},
+        {-5, "-05"},
+        {-42, "-42"},
+        {std::numeric_limits<qint64>::min(), "-9223372036854775808"}};
     for (const auto& [value, text] : cases) {
         std::string out;
         scan::appendTwoDigit(out, value);

@@ -7,15 +7,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
-const char* const kGoldenLogs[] = {"two_dates", "arithmetic", "blocks", "empty_date", "empty", "no_cut"};
+const char* const kGoldenLogs[] = {"two_dates",  "arithmetic", "blocks",
+                                   "empty_date", "empty",      "no_cut"};
 const std::string kToday = "12/7/2026";
 
 QString golden(const char* log, const char* suffix) {
@@ -70,7 +67,8 @@ TEST_P(ScanGolden, ReadBlockSizeDoesNotChangeTheOutput) {
         return report.text() + '|' + csv.text() + '|' + text.text();
     };
     const std::string whole = outputs(scan::kReadBlockSize);
-    for (size_t blockSize : {1, 2, 3, 5, 8, 13, 64}) EXPECT_EQ(outputs(blockSize), whole) << blockSize;
+    for (size_t blockSize : {1, 2, 3, 5, 8, 13, 64})
+        EXPECT_EQ(outputs(blockSize), whole) << blockSize;
 }
 
 INSTANTIATE_TEST_SUITE_P(Logs, ScanGolden, ::testing::ValuesIn(kGoldenLogs));
@@ -128,31 +126,12 @@ TEST(TempFiles, CreatedNowhereStillGiveCompleteResults) {
     EXPECT_EQ(result.total, (scan::TimeAmount{2, 11, 5}));
 }
 
-// Holds the size a process may write to a file (which binds root as well) for one scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
-
 TEST(TempFiles, AFailingWriteIsReportedAndTheResultsStayComplete) {
     const ScanFolders folders(testfiles::read(golden("two_dates", ".log")));
     scan::ScanResult result;
     {
-        const FileSizeLimit limit(400); // more than the CSV (344 bytes), less than the report
+        const testfiles::FileSizeLimit limit(
+            400); // more than the CSV (344 bytes), less than the report
         result = folders.scan();
     }
     EXPECT_FALSE(result.tempFilesComplete());

@@ -1,7 +1,7 @@
 #include "app/frmruntally.h"
-#include "fakeplatform.h"
 #include "scan/logscan.h"
 #include "testfiles.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,45 +22,6 @@ const QString kMissingLogText = QStringLiteral(
     "turned on in the QD menu, and that you're using version 3.6.1 or later of the Milvane "
     "control software.");
 
-// A real window over a fake platform, a temporary program folder and a user-data folder.
-class Window : public ::testing::Test {
-protected:
-    void SetUp() override {
-        QDir().mkpath(program);
-        fake.programFolderPath = program;
-        fake.dataFolderPath = root.filePath(QStringLiteral("data"));
-        fake.setting = root.filePath(QStringLiteral("user"));
-    }
-    void TearDown() override {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->windowTitle().toStdString();
-    }
-
-    void useLog(const char* name) {
-        testfiles::write(fake.setting + QStringLiteral("/mvsys.log"),
-                         testfiles::read(testfiles::dataPath(QLatin1String(name) + ".log")));
-    }
-    template <typename T>
-    T* control(const char* name) {
-        T* widget = window.findChild<T*>(QLatin1String(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    QStringList listItems() {
-        QStringList items;
-        auto* list = control<QComboBox>("lstDaily");
-        for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
-        return items;
-    }
-    QString reportTemp() const { return scan::reportTempPath(program); }
-    QString csvTemp() const { return scan::csvTempPath(program); }
-
-    QTemporaryDir root;
-    QString program = root.filePath(QStringLiteral("program"));
-    FakePlatform fake;
-    frmRuntally window{fake};
-};
-
 class WindowGolden : public Window, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(WindowGolden, ShowsTheTotalTheDatesAndTheReportThenCleansUpOnClose) {
@@ -70,14 +30,14 @@ TEST_P(WindowGolden, ShowsTheTotalTheDatesAndTheReportThenCleansUpOnClose) {
     window.show();
 
     const QStringList expected =
-        QString::fromUtf8(testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) +
-                                                              ".window.txt")))
+        QString::fromUtf8(
+            testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".window.txt")))
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_EQ(control<QLineEdit>("txtCut")->text(), expected.first());
     EXPECT_EQ(listItems(), expected.mid(1));
     EXPECT_EQ(control<QComboBox>("lstDaily")->currentIndex(), expected.size() > 1 ? 0 : -1);
-    const QString report =
-        QString::fromUtf8(testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".text")));
+    const QString report = QString::fromUtf8(
+        testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".text")));
     EXPECT_EQ(control<QPlainTextEdit>("txtReport")->toPlainText(),
               QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     EXPECT_TRUE(QFile::exists(reportTemp()));
@@ -106,9 +66,8 @@ TEST_F(Window, WithoutALogShowsTheMissingLogMessageAndEndsWithNoFiles) {
     EXPECT_EQ(box.text, kMissingLogText);
     EXPECT_TRUE(QDir(program).isEmpty());
     EXPECT_FALSE(QDir(fake.dataFolderPath).exists());
-    EXPECT_EQ(fake.settingQuery,
-              QStringList({QStringLiteral("Milvane"), QStringLiteral("Userdata"),
-                           QStringLiteral("uUsrPath")}));
+    EXPECT_EQ(fake.settingQuery, QStringList({QStringLiteral("Milvane"), QStringLiteral("Userdata"),
+                                              QStringLiteral("uUsrPath")}));
 }
 
 TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
@@ -118,8 +77,8 @@ TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
     EXPECT_FALSE(window.windowIcon().isNull());
 
     const std::pair<const char*, QRect> geometry[] = {
-        {"Label1", {16, 16, 161, 17}},   {"txtCut", {184, 16, 81, 19}},
-        {"Label2", {16, 48, 129, 17}},   {"lstDaily", {184, 48, 185, 22}},
+        {"Label1", {16, 16, 161, 17}},     {"txtCut", {184, 16, 81, 19}},
+        {"Label2", {16, 48, 129, 17}},     {"lstDaily", {184, 48, 185, 22}},
         {"txtReport", {16, 80, 361, 433}}, {"cmdCreateReport", {128, 544, 145, 25}}};
     for (const auto& [name, rect] : geometry)
         EXPECT_EQ(control<QWidget>(name)->geometry(), rect) << name;
@@ -214,7 +173,8 @@ TEST_F(Window, ShowsLogTextInItsOwnEncoding) {
     ASSERT_EQ(window.Form_Load(), kExitShown);
     const QString report = control<QPlainTextEdit>("txtReport")->toPlainText();
     EXPECT_TRUE(report.contains(QStringLiteral("      Tr\u00e4ger.mv  -  08:00  -  1:0:0")));
-    EXPECT_TRUE(report.contains(QStringLiteral("      Tr\u00e4ger \u20ac.mv  -  09:00   -   1:0:0")));
+    EXPECT_TRUE(
+        report.contains(QStringLiteral("      Tr\u00e4ger \u20ac.mv  -  09:00   -   1:0:0")));
     // The files keep the log's bytes.
     EXPECT_TRUE(testfiles::read(csvTemp()).contains("Mo,Tr\xe4ger \x80.mv,09:00,1,0,0\r\n"));
     window.close();

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace testfiles {
@@ -22,13 +22,28 @@ QByteArray read(const QString& path) {
     return file.readAll();
 }
 
-std::string readString(const QString& path) { return read(path).toStdString(); }
+std::string readString(const QString& path) {
+    return read(path).toStdString();
+}
 
 void write(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN); // a failed write, not a killed process
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
 }
 
 } // namespace testfiles

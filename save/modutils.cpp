@@ -1,0 +1,56 @@
+#include "save/modutils.h"
+
+#include "platform/platform.h"
+
+namespace modProgVar {
+
+QString reportName;
+qint16 reportNameStatus = 0;
+
+} // namespace modProgVar
+
+namespace modUtils {
+
+namespace {
+
+using platform::Answer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+const QString kDialogTitle = QStringLiteral("Select a name and location for your report");
+const QString kProposedName = QStringLiteral("DOVudize");
+
+bool useExistingName(platform::Platform& platform) {
+    return platform.messageBox({MessageIcon::None, MessageButtons::YesNo, Answer::Yes,
+                                QStringLiteral("File exists!"),
+                                QStringLiteral("File name already exist...do you still want to "
+                                               "use it")}) == Answer::Yes;
+}
+
+void tellToTryAgain(platform::Platform& platform) {
+    platform.messageBox({MessageIcon::None, MessageButtons::Ok, Answer::Ok,
+                         QStringLiteral("Try Again"),
+                         QStringLiteral("To continue you must select a name for your report "
+                                        "...please try again")});
+}
+
+} // namespace
+
+void getReportName(platform::Platform& platform, const std::function<QString()>& folder) {
+    for (;;) {
+        const auto chosen = platform.saveFileName({kDialogTitle, folder(), kProposedName});
+        // An empty name is no name, whatever the dialog let through.
+        if (!chosen || chosen->isEmpty()) {
+            tellToTryAgain(platform);
+            modProgVar::reportNameStatus = kNoName;
+            return;
+        }
+        modProgVar::reportName = *chosen;
+        if (!platform.fileExists(modProgVar::reportName) || useExistingName(platform)) {
+            modProgVar::reportNameStatus = kNameChosen;
+            return;
+        }
+    }
+}
+
+} // namespace modUtils

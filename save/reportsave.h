@@ -1,0 +1,32 @@
+#pragma once
+
+#include "scan/logscan.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace platform {
+class Platform;
+}
+
+namespace save {
+
+// What the window does after a click on "Save reports?".
+enum class AfterClick { CloseWindow, StayOpen };
+
+// The temporary files that the scan left for saving.
+struct TempReports {
+    // Their folder, read anew wherever it is needed.
+    std::function<QString()> folder;
+    // Why they are not complete, if they are not: then nothing is saved.
+    std::vector<scan::FileProblem> problems;
+};
+
+// The save button: asks for a name, then turns csv.tmp into the name with ".csv" appended and
+// report.tmp into the name with ".txt" appended, the CSV first, asking before it replaces
+// existing report files. After a save, and after a cancelled name dialog, the window closes;
+// after a declined overwrite or a failure it stays open with both temporary files in place.
+AfterClick saveReports(platform::Platform& platform, const TempReports& temp);
+
+} // namespace save
