@@ -121,7 +121,8 @@ ExitStatus frmRuntally::getTime() {
     const QString logPath = scan::logPathInFolder(
         platform_.userSetting(kSettingApplication, kSettingSection, kSettingKey));
     if (!platform_.fileExists(logPath)) {
-        showError(scan::messages::missingLogTitle(), scan::messages::missingLogText());
+        platform::showError(platform_, scan::messages::missingLogTitle(),
+                            scan::messages::missingLogText());
         return kExitLogMissing;
     }
 
@@ -132,8 +133,8 @@ ExitStatus frmRuntally::getTime() {
                           platform_.todayShortDate().toLocal8Bit().toStdString(),
                           true});
     if (result.logProblem) {
-        showError(scan::messages::unreadableLogTitle(),
-                  scan::messages::unreadableLogText(*result.logProblem));
+        platform::showError(platform_, scan::messages::unreadableLogTitle(),
+                            scan::messages::unreadableLogText(*result.logProblem));
         return kExitLogUnreadable;
     }
 
@@ -141,8 +142,8 @@ ExitStatus frmRuntally::getTime() {
     tempInProgramFolder_ = !tempFolder_.isEmpty() && tempFolder_ == programFolder;
     tempProblems_ = result.tempProblems;
     if (!result.tempProblems.empty())
-        showError(scan::messages::tempFilesTitle(),
-                  scan::messages::tempFilesText(result.tempProblems));
+        platform::showError(platform_, scan::messages::tempFilesTitle(),
+                            scan::messages::tempFilesText(result.tempProblems));
 
     showResults(result);
     return kExitShown;
@@ -187,9 +188,4 @@ QString frmRuntally::tempFolder() const {
 void frmRuntally::cmdCreateReport_Click() {
     const save::TempReports temp{[this] { return tempFolder(); }, tempProblems_};
     if (save::saveReports(platform_, temp) == save::AfterClick::CloseWindow) close();
-}
-
-void frmRuntally::showError(const QString& title, const QString& text) {
-    platform_.messageBox({platform::MessageIcon::Error, platform::MessageButtons::Ok,
-                          platform::Answer::Ok, title, text});
 }

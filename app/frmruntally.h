@@ -51,7 +51,6 @@ private:
     void showResults(const scan::ScanResult& result);
     void Form_Unload();
     void cmdCreateReport_Click();
-    void showError(const QString& title, const QString& text);
 
     platform::Platform& platform_;
     bool hasCutRecords = false;

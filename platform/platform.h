@@ -48,6 +48,14 @@ public:
     virtual QString todayShortDate() = 0;
 };
 
+// The three kinds of message box the program shows.
+// A question without an icon, Yes and No, Yes the default; true for Yes.
+bool askYesNo(Platform& platform, const QString& title, const QString& text);
+// A notice without an icon and with an OK button only.
+void tell(Platform& platform, const QString& title, const QString& text);
+// An error with the error icon and an OK button only.
+void showError(Platform& platform, const QString& title, const QString& text);
+
 // The existence check used throughout the program: true only when an ordinary file of exactly
 // that name exists. A folder, a device or pipe, a hidden file (the hidden attribute on Windows, a
 // name starting with a dot elsewhere) and a Windows system file count as absent; read-only

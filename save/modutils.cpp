@@ -13,25 +13,19 @@ namespace modUtils {
 
 namespace {
 
-using platform::Answer;
-using platform::MessageButtons;
-using platform::MessageIcon;
-
 const QString kDialogTitle = QStringLiteral("Select a name and location for your report");
 const QString kProposedName = QStringLiteral("DOVudize");
 
 bool useExistingName(platform::Platform& platform) {
-    return platform.messageBox({MessageIcon::None, MessageButtons::YesNo, Answer::Yes,
-                                QStringLiteral("File exists!"),
-                                QStringLiteral("File name already exist...do you still want to "
-                                               "use it")}) == Answer::Yes;
+    return platform::askYesNo(
+        platform, QStringLiteral("File exists!"),
+        QStringLiteral("File name already exist...do you still want to use it"));
 }
 
 void tellToTryAgain(platform::Platform& platform) {
-    platform.messageBox({MessageIcon::None, MessageButtons::Ok, Answer::Ok,
-                         QStringLiteral("Try Again"),
-                         QStringLiteral("To continue you must select a name for your report "
-                                        "...please try again")});
+    platform::tell(
+        platform, QStringLiteral("Try Again"),
+        QStringLiteral("To continue you must select a name for your report ...please try again"));
 }
 
 } // namespace

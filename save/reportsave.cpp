@@ -11,22 +11,16 @@ namespace save {
 
 namespace {
 
-using platform::Answer;
-using platform::MessageButtons;
-using platform::MessageIcon;
-
 const QString kCsvExtension = QStringLiteral(".csv");
 const QString kTextExtension = QStringLiteral(".txt");
 
 bool overwriteAllowed(platform::Platform& platform) {
-    if (platform.messageBox({MessageIcon::None, MessageButtons::YesNo, Answer::Yes,
-                             QStringLiteral("File already exists"),
-                             QStringLiteral("A report already exists with that name...OK to "
-                                            "overwrite it")}) == Answer::Yes)
+    if (platform::askYesNo(
+            platform, QStringLiteral("File already exists"),
+            QStringLiteral("A report already exists with that name...OK to overwrite it")))
         return true;
-    platform.messageBox({MessageIcon::None, MessageButtons::Ok, Answer::Ok,
-                         QStringLiteral("Try again"),
-                         QStringLiteral("Click the button to try again")});
+    platform::tell(platform, QStringLiteral("Try again"),
+                   QStringLiteral("Click the button to try again"));
     return false;
 }
 
@@ -36,8 +30,7 @@ void showProblem(platform::Platform& platform, const QString& intro,
     for (const scan::FileProblem& problem : problems)
         text += QStringLiteral("\n\n") + QDir::toNativeSeparators(problem.path) +
                 QStringLiteral("\n") + problem.reason;
-    platform.messageBox({MessageIcon::Error, MessageButtons::Ok, Answer::Ok,
-                         QStringLiteral("Can't save reports"), text});
+    platform::showError(platform, QStringLiteral("Can't save reports"), text);
 }
 
 // One temporary file and the report file it becomes.
