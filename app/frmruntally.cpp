@@ -112,18 +112,18 @@ void frmRuntally::buildControls() {
     setTabOrder(cmdCreateReport, txtReport);
 }
 
-ExitStatus frmRuntally::Form_Load() {
+scan::ExitStatus frmRuntally::Form_Load() {
     hasCutRecords = false;
     return getTime();
 }
 
-ExitStatus frmRuntally::getTime() {
+scan::ExitStatus frmRuntally::getTime() {
     const QString logPath = scan::logPathInFolder(
         platform_.userSetting(kSettingApplication, kSettingSection, kSettingKey));
     if (!platform_.fileExists(logPath)) {
         platform::showError(platform_, scan::messages::missingLogTitle(),
                             scan::messages::missingLogText());
-        return kExitLogMissing;
+        return scan::kExitLogMissing;
     }
 
     const QString programFolder = platform_.programFolder();
@@ -135,7 +135,7 @@ ExitStatus frmRuntally::getTime() {
     if (result.logProblem) {
         platform::showError(platform_, scan::messages::unreadableLogTitle(),
                             scan::messages::unreadableLogText(*result.logProblem));
-        return kExitLogUnreadable;
+        return scan::kExitLogUnreadable;
     }
 
     tempFolder_ = result.tempFolder;
@@ -146,7 +146,7 @@ ExitStatus frmRuntally::getTime() {
                             scan::messages::tempFilesText(result.tempProblems));
 
     showResults(result);
-    return kExitShown;
+    return scan::kExitOk;
 }
 
 void frmRuntally::showResults(const scan::ScanResult& result) {

@@ -16,13 +16,6 @@ namespace platform {
 class Platform;
 }
 
-// Exit statuses of a run that ends before its window is shown.
-enum ExitStatus : int {
-    kExitShown = 0,
-    kExitLogMissing = 2,
-    kExitLogUnreadable = 3,
-};
-
 // The program's one window: the total cut time, the dates with their times, the whole report, and
 // the button that saves the report. Its controls carry their names as object names.
 class frmRuntally final : public QWidget {
@@ -31,9 +24,9 @@ class frmRuntally final : public QWidget {
 public:
     explicit frmRuntally(platform::Platform& platform, QWidget* parent = nullptr);
 
-    // Runs the log scan before the window is first shown. Returns kExitShown when the window is to
-    // be shown; otherwise the program ends with that status and without the window.
-    ExitStatus Form_Load();
+    // Runs the log scan before the window is first shown. Returns scan::kExitOk when the window is
+    // to be shown; otherwise the program ends with that status and without the window.
+    scan::ExitStatus Form_Load();
 
     // The folder holding report.tmp and csv.tmp: the program's folder, or the per-user data
     // folder when the program's folder would not take them; empty when they could be created
@@ -47,7 +40,7 @@ protected:
 
 private:
     void buildControls();
-    ExitStatus getTime();
+    scan::ExitStatus getTime();
     void showResults(const scan::ScanResult& result);
     void Form_Unload();
     void cmdCreateReport_Click();

@@ -11,7 +11,7 @@ int main(int argc, char* argv[]) {
 
     platform::QtPlatform platform;
     frmRuntally window(platform);
-    if (const ExitStatus status = window.Form_Load(); status != kExitShown) return status;
+    if (const scan::ExitStatus status = window.Form_Load(); status != scan::kExitOk) return status;
     platform.setDialogParent(&window);
     window.show();
     return QApplication::exec();

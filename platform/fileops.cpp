@@ -1,6 +1,8 @@
 #include "platform/platform.h"
 
+#include <QDate>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSettings>
 #include <QStringList>
 
@@ -59,6 +61,10 @@ QString readUserSetting(const QString& application, const QString& section, cons
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(QLatin1Char(','));
     return value.toString();
+}
+
+QString todayInShortFormat() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }
 
 } // namespace platform

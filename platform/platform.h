@@ -68,4 +68,7 @@ bool isOrdinaryFile(const QString& path);
 // ($XDG_CONFIG_HOME, by default ~/.config), group [<section>]. "" when absent.
 QString readUserSetting(const QString& application, const QString& section, const QString& key);
 
+// Today's date in the user's short date format.
+QString todayInShortFormat();
+
 } // namespace platform

@@ -1,10 +1,8 @@
 #include "platform/qtplatform.h"
 
 #include <QCoreApplication>
-#include <QDate>
 #include <QDir>
 #include <QFileDialog>
-#include <QLocale>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -67,7 +65,7 @@ std::optional<QString> QtPlatform::saveFileName(const SaveDialogSpec& spec) {
 }
 
 QString QtPlatform::todayShortDate() {
-    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    return todayInShortFormat();
 }
 
 } // namespace platform

@@ -100,22 +100,41 @@ QString csvTempPath(const QString& folder) {
     return inFolder(folder, kCsvTempName);
 }
 
-std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize) {
+std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize,
+                               const ReadProgress& progress) {
     const auto block = std::make_unique<char[]>(blockSize);
     LineSplitter splitter;
     const auto onLine = [&tally](std::string_view line) { tally.addLine(line); };
+    qint64 bytesRead = 0;
     for (;;) {
         const qint64 got = log.read(block.get(), static_cast<qint64>(blockSize));
         if (got < 0) return log.errorString();
         if (got == 0) break;
         splitter.feed(std::string_view(block.get(), static_cast<size_t>(got)), onLine);
+        bytesRead += got;
+        if (progress) progress(bytesRead);
     }
     splitter.finish(onLine);
     return std::nullopt;
 }
 
-ScanResult runLogScan(const ScanRequest& request) {
+std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
+                               ScanTotals& totals, const ReadProgress& progress) {
     resetProgVar();
+    ReportLayout layout(today, outputs.reportFile, outputs.csvFile, outputs.reportText);
+    CutTally tally(layout);
+    tally.start();
+    if (auto failure = readLog(log, tally, kReadBlockSize, progress)) return failure;
+    tally.finish();
+
+    publishProgVar(tally);
+    totals.hasCutRecords = tally.hasCutRecords();
+    totals.total = tally.total();
+    totals.days = tally.days();
+    return std::nullopt;
+}
+
+ScanResult runLogScan(const ScanRequest& request) {
     ScanResult result;
 
     QFile log(request.logPath);
@@ -134,29 +153,21 @@ ScanResult runLogScan(const ScanRequest& request) {
     }
 
     StringSink reportText;
-    ReportLayout layout(request.today, reportFile ? static_cast<ByteSink&>(*reportFile) : noFile,
-                        csvFile ? static_cast<ByteSink&>(*csvFile) : noFile,
-                        request.keepReportText ? &reportText : nullptr);
-    CutTally tally(layout);
-    tally.start();
-    if (auto failure = readLog(log, tally)) {
+    const ScanOutputs outputs{reportFile ? static_cast<ByteSink&>(*reportFile) : noFile,
+                              csvFile ? static_cast<ByteSink&>(*csvFile) : noFile,
+                              request.keepReportText ? &reportText : nullptr};
+    if (auto failure = scanLog(log, request.today, outputs, result)) {
         result.logProblem = FileProblem{request.logPath, *failure};
         temp.removeBoth();
         result.tempFolder.clear();
         return result;
     }
-    tally.finish();
 
     log.close();
     if (reportFile) {
         completeTempFile(*reportFile, *temp.report, result.tempProblems);
         completeTempFile(*csvFile, *temp.csv, result.tempProblems);
     }
-
-    publishProgVar(tally);
-    result.hasCutRecords = tally.hasCutRecords();
-    result.total = tally.total();
-    result.days = tally.days();
     result.reportText = reportText.takeText();
     return result;
 }

@@ -13,6 +13,15 @@ class QIODevice;
 
 namespace scan {
 
+class ByteSink;
+
+// Exit statuses of a run that ends because of the log, shared by every program over the scan.
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitLogMissing = 2,
+    kExitLogUnreadable = 3,
+};
+
 // A file the scan could not open, create, read or write, with the system's reason.
 struct FileProblem {
     QString path;
@@ -38,7 +47,30 @@ struct ScanRequest {
     bool keepReportText = true;
 };
 
-struct ScanResult {
+// What a scan adds up.
+struct ScanTotals {
+    bool hasCutRecords = false;
+    TimeAmount total;
+    std::vector<DayItem> days;
+};
+
+// Where a scan writes: the report file, the CSV file and, if wanted, the report text.
+struct ScanOutputs {
+    ByteSink& reportFile;
+    ByteSink& csvFile;
+    ByteSink* reportText = nullptr;
+};
+
+// Called after every block read with the number of bytes read so far.
+using ReadProgress = std::function<void(qint64 bytesRead)>;
+
+// Scans an open log from its report opening to its log end into `outputs`, and leaves the final
+// counters in modProgVar. Returns the reason if reading failed part way; the outputs are then
+// incomplete and `totals` untouched.
+std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
+                               ScanTotals& totals, const ReadProgress& progress = {});
+
+struct ScanResult : ScanTotals {
     // Set when the log could not be opened or failed part way: the totals are incomplete and the
     // temporary files have been removed.
     std::optional<FileProblem> logProblem;
@@ -49,9 +81,6 @@ struct ScanResult {
     std::vector<FileProblem> tempProblems;
     bool tempFilesComplete() const { return tempProblems.empty() && !tempFolder.isEmpty(); }
 
-    bool hasCutRecords = false;
-    TimeAmount total;
-    std::vector<DayItem> days;
     std::string reportText;
 };
 
@@ -63,6 +92,7 @@ constexpr size_t kReadBlockSize = size_t{1} << 20;
 
 // Feeds every line of an open log to the tally, reading blocks of `blockSize` bytes. Returns the
 // reason if reading failed part way.
-std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize = kReadBlockSize);
+std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize = kReadBlockSize,
+                               const ReadProgress& progress = {});
 
 } // namespace scan

@@ -18,7 +18,7 @@ protected:
         Window::SetUp();
         QDir().mkpath(saveFolder);
         useLog("two_dates");
-        ASSERT_EQ(window.Form_Load(), kExitShown);
+        ASSERT_EQ(window.Form_Load(), scan::kExitOk);
         window.show();
         reportBytes = testfiles::read(reportTemp());
         csvBytes = testfiles::read(csvTemp());
@@ -336,7 +336,7 @@ TEST_F(Save, IncompleteTempFilesAreNotSaved) {
     testfiles::write(program, "not a folder");
     fake.dataFolderPath = program + QStringLiteral("/data");
     fake.answerNextMessage(Answer::Ok); // at start: the files could not be created
-    ASSERT_EQ(second.Form_Load(), kExitShown);
+    ASSERT_EQ(second.Form_Load(), scan::kExitOk);
     second.show();
 
     fake.answerNextMessage(Answer::Ok);

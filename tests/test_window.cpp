@@ -26,7 +26,7 @@ class WindowGolden : public Window, public ::testing::WithParamInterface<const c
 
 TEST_P(WindowGolden, ShowsTheTotalTheDatesAndTheReportThenCleansUpOnClose) {
     useLog(GetParam());
-    ASSERT_EQ(window.Form_Load(), kExitShown);
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
     window.show();
 
     const QStringList expected =
@@ -57,7 +57,7 @@ TEST_F(Window, WithoutALogShowsTheMissingLogMessageAndEndsWithNoFiles) {
     QDir().mkpath(fake.setting + QStringLiteral("/mvsys.log")); // a folder is no log
     fake.answerNextMessage(Answer::Ok);
 
-    EXPECT_EQ(window.Form_Load(), kExitLogMissing);
+    EXPECT_EQ(window.Form_Load(), scan::kExitLogMissing);
     ASSERT_EQ(fake.shownMessages().size(), 1u);
     const platform::MessageBoxSpec& box = fake.shownMessages()[0];
     EXPECT_EQ(box.icon, platform::MessageIcon::Error);
@@ -68,6 +68,20 @@ TEST_F(Window, WithoutALogShowsTheMissingLogMessageAndEndsWithNoFiles) {
     EXPECT_FALSE(QDir(fake.dataFolderPath).exists());
     EXPECT_EQ(fake.settingQuery, QStringList({QStringLiteral("Milvane"), QStringLiteral("Userdata"),
                                               QStringLiteral("uUsrPath")}));
+}
+
+TEST_F(Window, ALogThatFailsWhileBeingReadEndsTheProgramWithoutFiles) {
+    // Reading this process's memory from address 0 fails with an I/O error, even for root.
+    if (!QFileInfo(QStringLiteral("/proc/self/mem")).isFile()) GTEST_SKIP() << "no /proc";
+    QDir().mkpath(fake.setting);
+    QFile::link(QStringLiteral("/proc/self/mem"), fake.setting + QStringLiteral("/mvsys.log"));
+    fake.answerNextMessage(Answer::Ok);
+
+    EXPECT_EQ(window.Form_Load(), scan::kExitLogUnreadable);
+    ASSERT_EQ(fake.shownMessages().size(), 1u);
+    EXPECT_EQ(fake.shownMessages()[0].icon, platform::MessageIcon::Error);
+    EXPECT_TRUE(fake.shownMessages()[0].text.contains(fake.setting + QStringLiteral("/mvsys.log")));
+    EXPECT_TRUE(QDir(program).isEmpty());
 }
 
 TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
@@ -105,7 +119,7 @@ TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
 
 TEST_F(Window, PickingADateChangesNothingElse) {
     useLog("blocks");
-    ASSERT_EQ(window.Form_Load(), kExitShown);
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
     const QString report = control<QPlainTextEdit>("txtReport")->toPlainText();
     const QStringList items = listItems();
     const QByteArray csv = testfiles::read(csvTemp());
@@ -122,7 +136,7 @@ TEST_F(Window, PickingADateChangesNothingElse) {
 
 TEST_F(Window, ClosingDeletesEachTempFileOnItsOwnAndLeavesFoldersAlone) {
     useLog("two_dates");
-    ASSERT_EQ(window.Form_Load(), kExitShown);
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
     QFile::remove(reportTemp());
     QDir().mkpath(reportTemp()); // not an ordinary file: not ours to delete
 
@@ -137,7 +151,7 @@ TEST_F(Window, UsesThePerUserDataFolderWhenTheProgramFolderTakesNoFiles) {
     QDir(program).removeRecursively();
     testfiles::write(program, "a file where the program folder should be");
 
-    ASSERT_EQ(window.Form_Load(), kExitShown);
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
     EXPECT_EQ(window.tempFolder(), fake.dataFolderPath);
     EXPECT_TRUE(window.tempFilesComplete());
     EXPECT_TRUE(QFile::exists(scan::reportTempPath(fake.dataFolderPath)));
@@ -154,7 +168,7 @@ TEST_F(Window, TempFilesThatCannotBeCreatedAnywhereAreReportedAndTheResultsShown
     fake.dataFolderPath = program + QStringLiteral("/data");
     fake.answerNextMessage(Answer::Ok);
 
-    ASSERT_EQ(window.Form_Load(), kExitShown);
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
     ASSERT_EQ(fake.shownMessages().size(), 1u);
     const platform::MessageBoxSpec& box = fake.shownMessages()[0];
     EXPECT_EQ(box.icon, platform::MessageIcon::Error);
@@ -170,7 +184,7 @@ TEST_F(Window, ShowsLogTextInItsOwnEncoding) {
     testfiles::write(fake.setting + QStringLiteral("/mvsys.log"),
                      "C:\\Jobs\\Tr\xc3\xa4ger.mv,CUT,0:1:0:0,m,08:00,Mo\r\n"
                      "C:\\Jobs\\Tr\xe4ger \x80.mv,CUT,0:1:0:0,m,09:00,Mo\r\n");
-    ASSERT_EQ(window.Form_Load(), kExitShown);
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
     const QString report = control<QPlainTextEdit>("txtReport")->toPlainText();
     EXPECT_TRUE(report.contains(QStringLiteral("      Tr\u00e4ger.mv  -  08:00  -  1:0:0")));
     EXPECT_TRUE(

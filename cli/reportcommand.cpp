@@ -1,0 +1,207 @@
+#include "cli/reportcommand.h"
+
+#include "platform/platform.h"
+#include "scan/bytesink.h"
+#include "scan/logscan.h"
+#include "scan/messages.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace cli {
+
+namespace {
+
+constexpr qint64 kQuietMilliseconds = 1000; // no progress for work quicker than this
+constexpr qint64 kProgressInterval = 200;
+
+const QString kName = QStringLiteral("runtally-report");
+const QString kVersion = QStringLiteral(RUNTALLY_VERSION);
+
+struct Options {
+    QString log;    // empty: the log that the user's setting names
+    QString output; // empty: standard output
+    bool csv = false;
+    bool force = false;
+};
+
+class Command {
+public:
+    explicit Command(const CommandStreams& streams) : streams_(streams) {}
+    int run(const QStringList& arguments);
+
+private:
+    // The exit status when the command is done after parsing (help, version, a usage error).
+    std::optional<int> parse(const QStringList& arguments, Options& options);
+    int findLog(Options& options);
+    int toStandardOutput(QFile& log, const Options& options);
+    int toFiles(QFile& log, const Options& options);
+    int scan(QFile& log, const scan::ScanOutputs& outputs);
+    scan::ReadProgress progressFor(qint64 size);
+    void say(const QString& text) { streams_.out.write(text.toLocal8Bit()); }
+    int fail(int status, const QString& text);
+    int failOn(int status, const QString& path, const QString& reason);
+
+    const CommandStreams& streams_;
+};
+
+int Command::fail(int status, const QString& text) {
+    streams_.err.write((kName + QStringLiteral(": ") + text + QLatin1Char('\n')).toLocal8Bit());
+    return status;
+}
+
+int Command::failOn(int status, const QString& path, const QString& reason) {
+    return fail(status, QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+}
+
+std::optional<int> Command::parse(const QStringList& arguments, Options& options) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Adds up the cut time in a Milvane system log and writes the report and "
+                       "the CSV that Milvane Runtally shows and saves."));
+    parser.addPositionalArgument(
+        QStringLiteral("LOG"),
+        QStringLiteral("The log to read; by default the mvsys.log that the user's Milvane "
+                       "setting names."),
+        QStringLiteral("[LOG]"));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("Write NAME.txt (the report) and NAME.csv."),
+                                    QStringLiteral("NAME"));
+    const QCommandLineOption csv(
+        QStringLiteral("csv"), QStringLiteral("Without -o: print the CSV instead of the report."));
+    const QCommandLineOption force(QStringLiteral("force"),
+                                   QStringLiteral("With -o: replace existing files."));
+    parser.addOptions({output, csv, force});
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+
+    if (!parser.parse(arguments)) return fail(kExitUsage, parser.errorText());
+    if (parser.isSet(help)) {
+        say(parser.helpText());
+        return scan::kExitOk;
+    }
+    if (parser.isSet(version)) {
+        say(kName + QLatin1Char(' ') + kVersion + QLatin1Char('\n'));
+        return scan::kExitOk;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) return fail(kExitUsage, QStringLiteral("only one LOG, please"));
+    options.log = positional.value(0);
+    options.output = parser.value(output);
+    options.csv = parser.isSet(csv);
+    options.force = parser.isSet(force);
+    if (parser.isSet(output) && options.output.isEmpty())
+        return fail(kExitUsage, QStringLiteral("-o needs a NAME"));
+    if (options.csv && !options.output.isEmpty())
+        return fail(kExitUsage, QStringLiteral("--csv goes without -o (which writes both files)"));
+    return std::nullopt;
+}
+
+int Command::findLog(Options& options) {
+    if (!options.log.isEmpty()) {
+        if (platform::isOrdinaryFile(options.log)) return scan::kExitOk;
+        return fail(scan::kExitLogMissing, scan::messages::missingLogTitle() +
+                                               QStringLiteral(": ") +
+                                               QDir::toNativeSeparators(options.log));
+    }
+    options.log = scan::logPathInFolder(platform::readUserSetting(
+        QStringLiteral("Milvane"), QStringLiteral("Userdata"), QStringLiteral("uUsrPath")));
+    if (platform::isOrdinaryFile(options.log)) return scan::kExitOk;
+    return fail(scan::kExitLogMissing, scan::messages::missingLogText());
+}
+
+// Bytes read of the total on a terminal, once the work has taken longer than a second.
+scan::ReadProgress Command::progressFor(qint64 size) {
+    if (!streams_.errIsTerminal || size <= 0) return {};
+    auto clock = std::make_shared<QElapsedTimer>();
+    auto lastShown = std::make_shared<qint64>(0);
+    clock->start();
+    return [this, size, clock, lastShown](qint64 bytesRead) {
+        const qint64 now = clock->elapsed();
+        const bool done = bytesRead >= size;
+        if (now < kQuietMilliseconds || (!done && now - *lastShown < kProgressInterval)) return;
+        *lastShown = now;
+        const QString line = QStringLiteral("\rread %1 of %2 MB (%3%)")
+                                 .arg(bytesRead / 1e6, 0, 'f', 1)
+                                 .arg(size / 1e6, 0, 'f', 1)
+                                 .arg(bytesRead * 100 / size);
+        streams_.err.write((line + (done ? QStringLiteral("\n") : QString())).toLocal8Bit());
+    };
+}
+
+int Command::scan(QFile& log, const scan::ScanOutputs& outputs) {
+    scan::ScanTotals totals;
+    const std::string today = platform::todayInShortFormat().toLocal8Bit().toStdString();
+    if (auto failure = scan::scanLog(log, today, outputs, totals, progressFor(log.size())))
+        return failOn(scan::kExitLogUnreadable, log.fileName(), *failure);
+    return scan::kExitOk;
+}
+
+int Command::toStandardOutput(QFile& log, const Options& options) {
+    scan::BufferedFileSink out(streams_.out, QStringLiteral("standard output"));
+    scan::NullSink other;
+    const scan::ScanOutputs outputs =
+        options.csv ? scan::ScanOutputs{other, out} : scan::ScanOutputs{out, other};
+    if (const int status = scan(log, outputs); status != scan::kExitOk) return status;
+    if (!out.flush()) return failOn(kExitWriteFailed, out.path(), out.error());
+    return scan::kExitOk;
+}
+
+// Both files are written beside their targets and put in place only when complete, the CSV
+// first; an existing file is replaced only with --force, and never lost to a failure.
+int Command::toFiles(QFile& log, const Options& options) {
+    const std::array<QString, 2> paths = {options.output + QStringLiteral(".csv"),
+                                          options.output + QStringLiteral(".txt")};
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (!options.force && (info.exists() || info.isSymLink()))
+            return failOn(kExitWouldReplace, path,
+                          QStringLiteral("already exists (--force replaces it)"));
+    }
+    std::array<std::unique_ptr<QSaveFile>, 2> files;
+    std::array<std::unique_ptr<scan::BufferedFileSink>, 2> sinks;
+    for (size_t i = 0; i < files.size(); ++i) {
+        files[i] = std::make_unique<QSaveFile>(paths[i]);
+        files[i]->setDirectWriteFallback(false);
+        if (!files[i]->open(QIODevice::WriteOnly))
+            return failOn(kExitWriteFailed, paths[i], files[i]->errorString());
+        sinks[i] = std::make_unique<scan::BufferedFileSink>(*files[i], paths[i]);
+    }
+    if (const int status = scan(log, {*sinks[1], *sinks[0]}); status != scan::kExitOk)
+        return status;
+    for (size_t i = 0; i < files.size(); ++i) {
+        // Flushed and checked before the commit, which may not report a failed final flush.
+        if (!sinks[i]->flush()) return failOn(kExitWriteFailed, paths[i], sinks[i]->error());
+        if (!files[i]->flush()) return failOn(kExitWriteFailed, paths[i], files[i]->errorString());
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!files[i]->commit()) return failOn(kExitWriteFailed, paths[i], files[i]->errorString());
+    }
+    return scan::kExitOk;
+}
+
+int Command::run(const QStringList& arguments) {
+    Options options;
+    if (const auto done = parse(arguments, options)) return *done;
+    if (const int status = findLog(options); status != scan::kExitOk) return status;
+
+    QFile log(options.log);
+    if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return failOn(scan::kExitLogUnreadable, options.log, log.errorString());
+    return options.output.isEmpty() ? toStandardOutput(log, options) : toFiles(log, options);
+}
+
+} // namespace
+
+int runReportCommand(const QStringList& arguments, const CommandStreams& streams) {
+    return Command(streams).run(arguments);
+}
+
+} // namespace cli
