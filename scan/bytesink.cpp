@@ -1,39 +1,154 @@
 #include "scan/bytesink.h"
 
+#include <QFileDevice>
 #include <QIODevice>
+#include <cstdint>
+#include <cstring>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#endif
 
 namespace scan {
 
+namespace {
+
+// Copies a short piece with a few fixed-size moves instead of a call: lines are made of many
+// short pieces. Overlapping moves cover every length without reading past the piece.
+void copyBytes(char* out, const char* in, size_t size) {
+    if (size > 16) {
+        std::memcpy(out, in, size);
+    } else if (size >= 8) {
+        std::uint64_t head, tail;
+        std::memcpy(&head, in, 8);
+        std::memcpy(&tail, in + size - 8, 8);
+        std::memcpy(out, &head, 8);
+        std::memcpy(out + size - 8, &tail, 8);
+    } else if (size >= 4) {
+        std::uint32_t head, tail;
+        std::memcpy(&head, in, 4);
+        std::memcpy(&tail, in + size - 4, 4);
+        std::memcpy(out, &head, 4);
+        std::memcpy(out + size - 4, &tail, 4);
+    } else if (size > 0) {
+        out[0] = in[0];
+        out[size / 2] = in[size / 2];
+        out[size - 1] = in[size - 1];
+    }
+}
+
+} // namespace
+
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path)
-    : device_(device), path_(std::move(path)) {
-    buffer_.reserve(kBufferSize);
+    : device_(device), path_(std::move(path)), filling_(std::make_unique<char[]>(kBlockSize)),
+      pending_(std::make_unique<char[]>(kBlockSize)), writer_([this] { writeLoop(); }) {}
+
+BufferedFileSink::~BufferedFileSink() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();
 }
 
 void BufferedFileSink::write(std::string_view bytes) {
-    if (failed_) return;
-    if (buffer_.size() + bytes.size() > kBufferSize) {
-        writeOut(buffer_);
-        buffer_.clear();
-        if (bytes.size() > kBufferSize) { // a huge line goes straight through
-            writeOut(bytes);
-            return;
+    write(std::span(&bytes, 1));
+}
+
+void BufferedFileSink::write(std::span<const std::string_view> pieces) {
+    size_t size = 0;
+    for (std::string_view piece : pieces)
+        size += piece.size();
+    if (filled_ + size > kBlockSize) handOver();
+    if (filled_ + size <= kBlockSize) {
+        char* out = filling_.get() + filled_;
+        for (std::string_view piece : pieces) {
+            copyBytes(out, piece.data(), piece.size());
+            out += piece.size();
+        }
+        filled_ += size;
+        return;
+    }
+    for (std::string_view piece : pieces) {
+        // A piece larger than a block (a very long line) goes through in block-sized parts.
+        while (!piece.empty()) {
+            if (filled_ == kBlockSize) handOver();
+            const size_t part = std::min(piece.size(), kBlockSize - filled_);
+            std::memcpy(filling_.get() + filled_, piece.data(), part);
+            filled_ += part;
+            piece.remove_prefix(part);
         }
     }
-    buffer_.append(bytes);
+}
+
+// Gives the filled block to the writing thread, once it has written the one before, and goes on
+// with that one's memory.
+void BufferedFileSink::handOver() {
+    if (filled_ == 0) return;
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !hasPending_; });
+    std::swap(filling_, pending_);
+    pendingSize_ = filled_;
+    hasPending_ = true;
+    filled_ = 0;
+    lock.unlock();
+    changed_.notify_all();
 }
 
 bool BufferedFileSink::flush() {
-    writeOut(buffer_);
-    buffer_.clear();
+    handOver();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !hasPending_; });
     return !failed_;
 }
 
-void BufferedFileSink::writeOut(std::string_view bytes) {
-    if (failed_ || bytes.empty()) return;
-    const qint64 written = device_.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (written == static_cast<qint64>(bytes.size())) return;
+bool BufferedFileSink::failed() const {
+    const std::lock_guard lock(mutex_);
+    return failed_;
+}
+
+QString BufferedFileSink::error() const {
+    const std::lock_guard lock(mutex_);
+    return error_;
+}
+
+void BufferedFileSink::writeLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return hasPending_ || stopping_; });
+        if (!hasPending_) return;
+        const bool skip = failed_;
+        lock.unlock();
+        if (!skip) writeOut(pending_.get(), pendingSize_);
+        lock.lock();
+        hasPending_ = false;
+        changed_.notify_all();
+    }
+}
+
+void BufferedFileSink::writeOut(const char* data, size_t size) {
+    const qint64 written = device_.write(data, static_cast<qint64>(size));
+    if (written == static_cast<qint64>(size)) {
+        startWriteback(written);
+        return;
+    }
+    const QString reason = device_.errorString();
+    const std::lock_guard lock(mutex_);
     failed_ = true;
-    error_ = device_.errorString();
+    error_ = reason;
+}
+
+// Asks the system to start putting the bytes just written on disk, so that a final sync (as when
+// a saved report is committed) has little left to wait for. A hint only: where it does not
+// apply (a pipe, another system) nothing happens.
+void BufferedFileSink::startWriteback([[maybe_unused]] qint64 size) {
+#ifdef Q_OS_LINUX
+    if (auto* file = qobject_cast<QFileDevice*>(&device_); file && file->handle() >= 0) {
+        sync_file_range(file->handle(), writtenBytes_, size, SYNC_FILE_RANGE_WRITE);
+    }
+#endif
+    writtenBytes_ += size;
 }
 
 } // namespace scan

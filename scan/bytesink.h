@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 
 class QIODevice;
 
@@ -13,11 +18,17 @@ class ByteSink {
 public:
     virtual ~ByteSink() = default;
     virtual void write(std::string_view bytes) = 0;
+    // Writes the pieces one after another: one call for a whole line.
+    virtual void write(std::span<const std::string_view> pieces) {
+        for (std::string_view piece : pieces)
+            write(piece);
+    }
 };
 
 // Keeps everything written, for the report text that the window shows.
 class StringSink final : public ByteSink {
 public:
+    using ByteSink::write;
     void write(std::string_view bytes) override { text_.append(bytes); }
     const std::string& text() const { return text_; }
     std::string takeText() { return std::move(text_); }
@@ -30,32 +41,50 @@ private:
 class NullSink final : public ByteSink {
 public:
     void write(std::string_view) override {}
+    void write(std::span<const std::string_view>) override {}
 };
 
-// Writes to an open device through a large buffer. The first failed write is remembered and
-// everything after it is dropped, so a full disk ends in one clear error, not a crash or a
-// file with holes.
+// Writes to an open device through large blocks. A full block is written on a thread of its own
+// while the next one fills, so the scan does not wait for the disk; the device is used by that
+// thread alone until flush() returns. The first failed write is remembered and everything after
+// it dropped, so a full disk ends in one clear error, not a crash or a file with holes.
 class BufferedFileSink final : public ByteSink {
 public:
-    static constexpr size_t kBufferSize = size_t{1} << 20;
+    static constexpr size_t kBlockSize = size_t{1} << 20;
 
     BufferedFileSink(QIODevice& device, QString path);
+    ~BufferedFileSink() override; // waits for the writing thread
+
     void write(std::string_view bytes) override;
-    // Writes out what is buffered; false (with error() set) if any write failed.
+    void write(std::span<const std::string_view> pieces) override;
+    // Writes out everything and waits for it; false (with error() set) if any write failed.
     bool flush();
 
-    bool failed() const { return failed_; }
+    bool failed() const;
     const QString& path() const { return path_; }
-    const QString& error() const { return error_; }
+    QString error() const;
 
 private:
-    void writeOut(std::string_view bytes);
+    void handOver();
+    void writeLoop();
+    void writeOut(const char* data, size_t size); // on the writing thread
+    void startWriteback(qint64 size);             // on the writing thread
 
     QIODevice& device_;
     QString path_;
-    std::string buffer_;
+    std::unique_ptr<char[]> filling_; // the block being filled, on the caller's thread
+    size_t filled_ = 0;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::unique_ptr<char[]> pending_; // the block being written, on the writing thread
+    size_t pendingSize_ = 0;
+    bool hasPending_ = false;
+    bool stopping_ = false;
     bool failed_ = false;
     QString error_;
+    qint64 writtenBytes_ = 0; // on the writing thread
+    std::thread writer_;
 };
 
 } // namespace scan

@@ -17,6 +17,7 @@ struct CutRecord {
     std::string_view hoursText;   // duration parts 1 to 3, as written
     std::string_view minutesText;
     std::string_view secondsText;
+    std::string_view durationText; // hours to seconds with their colons, as written
     DurationValues duration;
 };
 

@@ -1,5 +1,6 @@
 #include "scan/logscan.h"
 
+#include "scan/blockreader.h"
 #include "scan/bytesink.h"
 #include "scan/linesplitter.h"
 #include "scan/modprogvar.h"
@@ -102,18 +103,16 @@ QString csvTempPath(const QString& folder) {
 
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize,
                                const ReadProgress& progress) {
-    const auto block = std::make_unique<char[]>(blockSize);
+    BlockReader reader(log, blockSize);
     LineSplitter splitter;
     const auto onLine = [&tally](std::string_view line) { tally.addLine(line); };
     qint64 bytesRead = 0;
-    for (;;) {
-        const qint64 got = log.read(block.get(), static_cast<qint64>(blockSize));
-        if (got < 0) return log.errorString();
-        if (got == 0) break;
-        splitter.feed(std::string_view(block.get(), static_cast<size_t>(got)), onLine);
-        bytesRead += got;
+    for (std::string_view block = reader.next(); !block.empty(); block = reader.next()) {
+        splitter.feed(block, onLine);
+        bytesRead += static_cast<qint64>(block.size());
         if (progress) progress(bytesRead);
     }
+    if (reader.error()) return reader.error();
     splitter.finish(onLine);
     return std::nullopt;
 }

@@ -27,13 +27,6 @@ constexpr std::string_view kCsvHeader = "Date, File Name, Startime, File Hours,F
 constexpr std::string_view kCsvTotalLabel = "Total";
 constexpr std::string_view kCsvNoFileFields = ",,,,,,"; // the five empty columns before the totals
 
-void appendAll(std::string&) {}
-template <typename First, typename... Rest>
-void appendAll(std::string& out, const First& first, const Rest&... rest) {
-    out.append(first);
-    appendAll(out, rest...);
-}
-
 } // namespace
 
 ReportLayout::ReportLayout(std::string today, ByteSink& reportFile, ByteSink& csvFile,
@@ -41,85 +34,71 @@ ReportLayout::ReportLayout(std::string today, ByteSink& reportFile, ByteSink& cs
     : today_(std::move(today)), reportFile_(reportFile), csvFile_(csvFile),
       reportText_(reportText) {}
 
-void ReportLayout::reportLine(std::string_view line) {
-    if (reportText_) {
-        reportText_->write(kLineEnd);
-        reportText_->write(line);
-    }
-    reportFile_.write(line);
-    reportFile_.write(kLineEnd);
-}
-
 template <typename... Pieces> void ReportLayout::reportLine(const Pieces&... pieces) {
-    line_.clear();
-    appendAll(line_, pieces...);
-    reportLine(std::string_view(line_));
+    if (reportText_) {
+        const std::string_view text[] = {kLineEnd, std::string_view(pieces)...};
+        reportText_->write(text);
+    }
+    const std::string_view file[] = {std::string_view(pieces)..., kLineEnd};
+    reportFile_.write(file);
 }
 
 template <typename... Pieces> void ReportLayout::csvRow(const Pieces&... pieces) {
-    line_.clear();
-    appendAll(line_, pieces..., kLineEnd);
-    csvFile_.write(line_);
+    const std::string_view row[] = {std::string_view(pieces)..., kLineEnd};
+    csvFile_.write(row);
+}
+
+void ReportLayout::dayTotalLine(std::string_view label, const TimeAmount& amount) {
+    numbers_.clear();
+    appendTimeAmount(numbers_, amount);
+    reportLine(label, numbers_);
 }
 
 void ReportLayout::totalsRow(std::string_view label, const TimeAmount& amount) {
-    line_.clear();
-    appendAll(line_, label, kCsvNoFileFields);
-    appendTwoDigit(line_, amount.hours);
-    line_.push_back(',');
-    appendTwoDigit(line_, amount.minutes);
-    line_.push_back(',');
-    appendTwoDigit(line_, amount.seconds);
-    line_.append(kLineEnd);
-    csvFile_.write(line_);
+    numbers_.clear();
+    appendTwoDigit(numbers_, amount.hours);
+    numbers_.push_back(',');
+    appendTwoDigit(numbers_, amount.minutes);
+    numbers_.push_back(',');
+    appendTwoDigit(numbers_, amount.seconds);
+    csvRow(label, kCsvNoFileFields, numbers_);
 }
 
 void ReportLayout::reportOpening() {
     csvRow(kCsvHeader);
     reportLine(kTitle);
     reportLine(kCreatedOn, today_);
-    reportLine(std::string_view());
-    reportLine(std::string_view());
+    reportLine();
+    reportLine();
 }
 
 void ReportLayout::dateClosing(std::string_view date, const TimeAmount& dayTotal) {
     reportLine(kSeparatorLine);
-    line_.assign(kDayTotal);
-    appendTimeAmount(line_, dayTotal);
-    reportLine(std::string_view(line_));
-
+    dayTotalLine(kDayTotal, dayTotal);
     totalsRow(date, dayTotal);
     csvRow();
 }
 
 void ReportLayout::dateOpening(std::string_view date) {
-    reportLine(std::string_view());
+    reportLine();
     reportLine(kDateHeading, date);
     reportLine(kDateRule);
 }
 
 void ReportLayout::runLine(const RunLine& run) {
     const CutRecord& r = run.record;
-    // The line up to the second separator is the same in both reports; so is what follows it.
-    line_.clear();
-    appendAll(line_, kRunIndent, r.cutFileName, kRunSeparator, r.startTime);
-    const size_t headSize = line_.size();
-    appendAll(line_, kRunSeparator, r.hoursText, ":", r.minutesText, ":", r.secondsText);
-    const std::string_view line(line_);
-
-    reportFile_.write(line);
-    reportFile_.write(kLineEnd);
+    const std::string_view file[] = {kRunIndent,    r.cutFileName,  kRunSeparator, r.startTime,
+                                     kRunSeparator, r.durationText, kLineEnd};
+    reportFile_.write(file);
     if (reportText_) {
-        reportText_->write(kLineEnd);
-        if (run.opensDateBlock) {
-            reportText_->write(line);
-        } else {
-            reportText_->write(line.substr(0, headSize));
-            reportText_->write(kLaterRunSeparatorInText);
-            reportText_->write(line.substr(headSize + kRunSeparator.size()));
-        }
+        // In the window, a date block's later runs stand after a wider separator.
+        const std::string_view text[] = {
+            kLineEnd,      kRunIndent,
+            r.cutFileName, kRunSeparator,
+            r.startTime,   run.opensDateBlock ? kRunSeparator : kLaterRunSeparatorInText,
+            r.durationText};
+        reportText_->write(text);
     }
-
     csvRow(run.date, ",", r.cutFileName, ",", r.startTime, ",", r.hoursText, ",", r.minutesText,
            ",", r.secondsText);
 }
@@ -127,15 +106,13 @@ void ReportLayout::runLine(const RunLine& run) {
 void ReportLayout::logEnd(std::string_view firstDate, std::string_view lastDate,
                           const TimeAmount& total) {
     // The last block's separator and day-total lines came with its date closing.
-    reportLine(std::string_view());
-    reportLine(std::string_view());
+    reportLine();
+    reportLine();
     reportLine(kSummaryHeading);
     reportLine(kSummaryRule);
-    reportLine(std::string_view());
+    reportLine();
     reportLine(kCoverageFrom, firstDate, kCoverageTo, lastDate);
-    line_.assign(kGrandTotal);
-    appendTimeAmount(line_, total);
-    reportLine(std::string_view(line_));
+    dayTotalLine(kGrandTotal, total);
 
     csvRow();
     totalsRow(kCsvTotalLabel, total);

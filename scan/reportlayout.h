@@ -28,16 +28,17 @@ public:
                 const TimeAmount& total) override;
 
 private:
-    void reportLine(std::string_view line);
+    // Each line goes to each output as one list of pieces, with its line end.
     template <typename... Pieces> void reportLine(const Pieces&... pieces);
     template <typename... Pieces> void csvRow(const Pieces&... pieces);
+    void dayTotalLine(std::string_view label, const TimeAmount& amount);
     void totalsRow(std::string_view label, const TimeAmount& amount);
 
     std::string today_;
     ByteSink& reportFile_;
     ByteSink& csvFile_;
     ByteSink* reportText_;
-    std::string line_; // reused for every line
+    std::string numbers_; // the counters of a total, formatted
 };
 
 } // namespace scan

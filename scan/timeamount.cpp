@@ -20,6 +20,8 @@ qint64 saturatingAdd(qint64 a, qint64 b) {
 // 14 where 1 + round(12.5) would give 13. Splitting off the whole part keeps this exact for any
 // counter. The scan rejects values beyond +-1e9 before they get here.
 qint64 addRounded(qint64 counter, double value) {
+    const auto asInteger = static_cast<qint64>(value); // |value| <= 1e9, so this is defined
+    if (static_cast<double>(asInteger) == value) return saturatingAdd(counter, asInteger);
     const double whole = std::floor(value);
     const double fraction = value - whole; // exact: 0 <= fraction < 1
     const qint64 base = saturatingAdd(counter, static_cast<qint64>(whole));

@@ -1,0 +1,22 @@
+// genlog RECORDS SEED FILE: writes a generated system log.
+#include "bench/loggen.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char* argv[]) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: genlog RECORDS SEED FILE\n");
+        return 1;
+    }
+    std::string log;
+    bench::generateLog(log, std::strtoull(argv[1], nullptr, 10),
+                       std::strtoull(argv[2], nullptr, 10));
+    std::FILE* file = std::fopen(argv[3], "wb");
+    if (!file || std::fwrite(log.data(), 1, log.size(), file) != log.size() || std::fclose(file)) {
+        std::perror(argv[3]);
+        return 1;
+    }
+    return 0;
+}

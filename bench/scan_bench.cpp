@@ -1,0 +1,50 @@
+// The scan engine alone: log bytes in memory, through lines, records and totals into the report
+// and CSV layout, with and without the report text that the window shows.
+#include "bench/loggen.h"
+#include "scan/bytesink.h"
+#include "scan/logscan.h"
+
+#include <QBuffer>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const QByteArray& sampleLog() {
+    static const QByteArray log = [] {
+        std::string text;
+        bench::generateLog(text, 200000, 42);
+        return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+    }();
+    return log;
+}
+
+void scanSample(benchmark::State& state, bool keepText) {
+    const QByteArray& log = sampleLog();
+    for (auto _ : state) {
+        QBuffer device;
+        device.setData(log);
+        device.open(QIODevice::ReadOnly);
+        scan::NullSink report, csv;
+        scan::StringSink text;
+        scan::ScanTotals totals;
+        scan::scanLog(device, "12/7/2026", {report, csv, keepText ? &text : nullptr}, totals);
+        benchmark::DoNotOptimize(totals.total);
+    }
+    state.SetBytesProcessed(state.iterations() * log.size());
+    state.counters["records/s"] = benchmark::Counter(
+        200000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_Scan(benchmark::State& state) {
+    scanSample(state, false);
+}
+void BM_ScanWithReportText(benchmark::State& state) {
+    scanSample(state, true);
+}
+
+BENCHMARK(BM_Scan)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanWithReportText)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
