@@ -1,5 +1,6 @@
 #include "app/frmruntally.h"
 
+#include "app/reportview.h"
 #include "platform/platform.h"
 #include "save/reportsave.h"
 #include "scan/displaytext.h"
@@ -12,7 +13,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
 
@@ -90,12 +90,8 @@ void frmRuntally::buildControls() {
     lstDaily->setFont(smallArial());
     lstDaily->setEditable(false);
 
-    txtReport = new QPlainTextEdit(this);
+    txtReport = new ReportView(this);
     txtReport->setGeometry(16, 80, 361, 433);
-    txtReport->setReadOnly(true);
-    txtReport->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtReport->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtReport->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     cmdCreateReport = new QPushButton(QStringLiteral("Save reports?"), this);
     cmdCreateReport->setGeometry(128, 544, 145, 25);
@@ -127,7 +123,7 @@ scan::ExitStatus frmRuntally::getTime() {
     }
 
     const QString programFolder = platform_.programFolder();
-    const scan::ScanResult result =
+    scan::ScanResult result =
         scan::runLogScan({logPath,
                           {programFolder, platform_.userDataFolder()},
                           platform_.todayShortDate().toLocal8Bit().toStdString(),
@@ -145,11 +141,11 @@ scan::ExitStatus frmRuntally::getTime() {
         platform::showError(platform_, scan::messages::tempFilesTitle(),
                             scan::messages::tempFilesText(result.tempProblems));
 
-    showResults(result);
+    showResults(std::move(result));
     return scan::kExitOk;
 }
 
-void frmRuntally::showResults(const scan::ScanResult& result) {
+void frmRuntally::showResults(scan::ScanResult&& result) {
     hasCutRecords = result.hasCutRecords;
 
     std::string total;
@@ -163,7 +159,7 @@ void frmRuntally::showResults(const scan::ScanResult& result) {
     lstDaily->addItems(items);
     if (hasCutRecords) lstDaily->setCurrentIndex(0);
 
-    txtReport->setPlainText(scan::displayReportText(result.reportText));
+    txtReport->setReportText(std::move(result.reportText));
 }
 
 void frmRuntally::closeEvent(QCloseEvent* event) {

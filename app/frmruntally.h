@@ -9,8 +9,8 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
+class ReportView;
 
 namespace platform {
 class Platform;
@@ -41,7 +41,7 @@ protected:
 private:
     void buildControls();
     scan::ExitStatus getTime();
-    void showResults(const scan::ScanResult& result);
+    void showResults(scan::ScanResult&& result);
     void Form_Unload();
     void cmdCreateReport_Click();
 
@@ -55,6 +55,6 @@ private:
     QLineEdit* txtCut = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* lstDaily = nullptr;
-    QPlainTextEdit* txtReport = nullptr;
+    ReportView* txtReport = nullptr;
     QPushButton* cmdCreateReport = nullptr;
 };

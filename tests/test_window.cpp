@@ -1,4 +1,5 @@
 #include "app/frmruntally.h"
+#include "app/reportview.h"
 #include "scan/logscan.h"
 #include "testfiles.h"
 #include "windowfixture.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ TEST_P(WindowGolden, ShowsTheTotalTheDatesAndTheReportThenCleansUpOnClose) {
     EXPECT_EQ(control<QComboBox>("lstDaily")->currentIndex(), expected.size() > 1 ? 0 : -1);
     const QString report = QString::fromUtf8(
         testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".text")));
-    EXPECT_EQ(control<QPlainTextEdit>("txtReport")->toPlainText(),
+    EXPECT_EQ(control<ReportView>("txtReport")->toPlainText(),
               QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     EXPECT_TRUE(QFile::exists(reportTemp()));
     EXPECT_TRUE(QFile::exists(csvTemp()));
@@ -101,8 +101,6 @@ TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
     EXPECT_EQ(control<QLabel>("Label2")->text(), QStringLiteral("CUT mode times by date"));
     EXPECT_EQ(control<QPushButton>("cmdCreateReport")->text(), QStringLiteral("Save reports?"));
     EXPECT_TRUE(control<QLineEdit>("txtCut")->isReadOnly());
-    EXPECT_TRUE(control<QPlainTextEdit>("txtReport")->isReadOnly());
-    EXPECT_EQ(control<QPlainTextEdit>("txtReport")->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_FALSE(control<QComboBox>("lstDaily")->isEditable());
 
     // Tab order, ignoring the labels and the inner parts of compound controls.
@@ -120,13 +118,13 @@ TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
 TEST_F(Window, PickingADateChangesNothingElse) {
     useLog("blocks");
     ASSERT_EQ(window.Form_Load(), scan::kExitOk);
-    const QString report = control<QPlainTextEdit>("txtReport")->toPlainText();
+    const QString report = control<ReportView>("txtReport")->toPlainText();
     const QStringList items = listItems();
     const QByteArray csv = testfiles::read(csvTemp());
 
     for (int index : {2, 0, 1}) {
         control<QComboBox>("lstDaily")->setCurrentIndex(index);
-        EXPECT_EQ(control<QPlainTextEdit>("txtReport")->toPlainText(), report);
+        EXPECT_EQ(control<ReportView>("txtReport")->toPlainText(), report);
         EXPECT_EQ(control<QLineEdit>("txtCut")->text(), QStringLiteral("03:30:30"));
         EXPECT_EQ(listItems(), items);
         EXPECT_EQ(testfiles::read(csvTemp()), csv);
@@ -185,7 +183,7 @@ TEST_F(Window, ShowsLogTextInItsOwnEncoding) {
                      "C:\\Jobs\\Tr\xc3\xa4ger.mv,CUT,0:1:0:0,m,08:00,Mo\r\n"
                      "C:\\Jobs\\Tr\xe4ger \x80.mv,CUT,0:1:0:0,m,09:00,Mo\r\n");
     ASSERT_EQ(window.Form_Load(), scan::kExitOk);
-    const QString report = control<QPlainTextEdit>("txtReport")->toPlainText();
+    const QString report = control<ReportView>("txtReport")->toPlainText();
     EXPECT_TRUE(report.contains(QStringLiteral("      Tr\u00e4ger.mv  -  08:00  -  1:0:0")));
     EXPECT_TRUE(
         report.contains(QStringLiteral("      Tr\u00e4ger \u20ac.mv  -  09:00   -   1:0:0")));
