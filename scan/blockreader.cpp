@@ -5,8 +5,8 @@
 namespace scan {
 
 BlockReader::BlockReader(QIODevice& device, size_t blockSize)
-    : device_(device), blockSize_(blockSize), current_(std::make_unique<char[]>(blockSize)),
-      ahead_(std::make_unique<char[]>(blockSize)), reader_([this] { readLoop(); }) {}
+    : device_(device), blockSize_(blockSize), current_(std::make_unique_for_overwrite<char[]>(blockSize)),
+      ahead_(std::make_unique_for_overwrite<char[]>(blockSize)), reader_([this] { readLoop(); }) {}
 
 BlockReader::~BlockReader() {
     {

@@ -118,12 +118,13 @@ std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize
 }
 
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
-                               ScanTotals& totals, const ReadProgress& progress) {
+                               ScanTotals& totals, const ReadProgress& progress,
+                               size_t blockSize) {
     resetProgVar();
     ReportLayout layout(today, outputs.reportFile, outputs.csvFile, outputs.reportText);
     CutTally tally(layout);
     tally.start();
-    if (auto failure = readLog(log, tally, kReadBlockSize, progress)) return failure;
+    if (auto failure = readLog(log, tally, blockSize, progress)) return failure;
     tally.finish();
 
     publishProgVar(tally);

@@ -61,6 +61,8 @@ struct ScanOutputs {
     ByteSink* reportText = nullptr;
 };
 
+constexpr size_t kReadBlockSize = size_t{1} << 20;
+
 // Called after every block read with the number of bytes read so far.
 using ReadProgress = std::function<void(qint64 bytesRead)>;
 
@@ -68,7 +70,8 @@ using ReadProgress = std::function<void(qint64 bytesRead)>;
 // counters in modProgVar. Returns the reason if reading failed part way; the outputs are then
 // incomplete and `totals` untouched.
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
-                               ScanTotals& totals, const ReadProgress& progress = {});
+                               ScanTotals& totals, const ReadProgress& progress = {},
+                               size_t blockSize = kReadBlockSize);
 
 struct ScanResult : ScanTotals {
     // Set when the log could not be opened or failed part way: the totals are incomplete and the
@@ -87,8 +90,6 @@ struct ScanResult : ScanTotals {
 // Reads the whole log and writes report.tmp and csv.tmp. The caller has checked that the log
 // exists. Never touches a widget; the program-wide values of modProgVar hold the final counters.
 ScanResult runLogScan(const ScanRequest& request);
-
-constexpr size_t kReadBlockSize = size_t{1} << 20;
 
 // Feeds every line of an open log to the tally, reading blocks of `blockSize` bytes. Returns the
 // reason if reading failed part way.

@@ -1,7 +1,30 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test (offscreen: no display needed).
+# Installs what is missing, builds, and runs every test:
+#   unit      the test suite (offscreen: no display needed);
+#   sanitize  the same suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120).
+# RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+stages="${RUNTALLY_TEST_STAGES:-unit sanitize fuzz}"
+
+results="$(mktemp)"
+trap 'rm -f "$results"' EXIT
+run_ctest() { (cd "$1" && shift && ctest --output-on-failure "$@") | tee -a "$results"; }
+
 install_missing
-build -DRUNTALLY_TESTS=ON
-cd "$BUILD"
-ctest --output-on-failure -j2
+if [[ " $stages " == *" unit "* ]]; then
+    build -DRUNTALLY_TESTS=ON
+    run_ctest "$BUILD" -j2
+fi
+if [[ " $stages " == *" sanitize "* ]]; then
+    BUILD="$REPO/build-asan" build -DRUNTALLY_TESTS=ON -DRUNTALLY_SANITIZE=ON \
+        -DCMAKE_BUILD_TYPE=Debug
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$REPO/build-asan" -j2
+fi
+if [[ " $stages " == *" fuzz "* ]]; then
+    bash "$REPO/scripts/fuzz.sh" | tee -a "$results"
+fi
+
+# One closing line for all stages.
+awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+     END { printf "%d passed, %d failed\n", total - failed, failed }' "$results"

@@ -70,20 +70,6 @@ TEST_F(Window, WithoutALogShowsTheMissingLogMessageAndEndsWithNoFiles) {
                                               QStringLiteral("uUsrPath")}));
 }
 
-TEST_F(Window, ALogThatFailsWhileBeingReadEndsTheProgramWithoutFiles) {
-    // Reading this process's memory from address 0 fails with an I/O error, even for root.
-    if (!QFileInfo(QStringLiteral("/proc/self/mem")).isFile()) GTEST_SKIP() << "no /proc";
-    QDir().mkpath(fake.setting);
-    QFile::link(QStringLiteral("/proc/self/mem"), fake.setting + QStringLiteral("/mvsys.log"));
-    fake.answerNextMessage(Answer::Ok);
-
-    EXPECT_EQ(window.Form_Load(), scan::kExitLogUnreadable);
-    ASSERT_EQ(fake.shownMessages().size(), 1u);
-    EXPECT_EQ(fake.shownMessages()[0].icon, platform::MessageIcon::Error);
-    EXPECT_TRUE(fake.shownMessages()[0].text.contains(fake.setting + QStringLiteral("/mvsys.log")));
-    EXPECT_TRUE(QDir(program).isEmpty());
-}
-
 TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Milvane Runtally"));
     EXPECT_EQ(window.size(), QSize(397, 580));
@@ -130,51 +116,6 @@ TEST_F(Window, PickingADateChangesNothingElse) {
         EXPECT_EQ(testfiles::read(csvTemp()), csv);
     }
     EXPECT_TRUE(fake.shownMessages().empty());
-}
-
-TEST_F(Window, ClosingDeletesEachTempFileOnItsOwnAndLeavesFoldersAlone) {
-    useLog("two_dates");
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
-    QFile::remove(reportTemp());
-    QDir().mkpath(reportTemp()); // not an ordinary file: not ours to delete
-
-    window.close();
-    EXPECT_FALSE(QFile::exists(csvTemp()));
-    EXPECT_TRUE(QFileInfo(reportTemp()).isDir());
-    EXPECT_TRUE(fake.shownMessages().empty());
-}
-
-TEST_F(Window, UsesThePerUserDataFolderWhenTheProgramFolderTakesNoFiles) {
-    useLog("two_dates");
-    QDir(program).removeRecursively();
-    testfiles::write(program, "a file where the program folder should be");
-
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
-    EXPECT_EQ(window.tempFolder(), fake.dataFolderPath);
-    EXPECT_TRUE(window.tempFilesComplete());
-    EXPECT_TRUE(QFile::exists(scan::reportTempPath(fake.dataFolderPath)));
-
-    window.close();
-    EXPECT_FALSE(QFile::exists(scan::reportTempPath(fake.dataFolderPath)));
-    EXPECT_FALSE(QFile::exists(scan::csvTempPath(fake.dataFolderPath)));
-}
-
-TEST_F(Window, TempFilesThatCannotBeCreatedAnywhereAreReportedAndTheResultsShown) {
-    useLog("two_dates");
-    QDir(program).removeRecursively();
-    testfiles::write(program, "not a folder");
-    fake.dataFolderPath = program + QStringLiteral("/data");
-    fake.answerNextMessage(Answer::Ok);
-
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
-    ASSERT_EQ(fake.shownMessages().size(), 1u);
-    const platform::MessageBoxSpec& box = fake.shownMessages()[0];
-    EXPECT_EQ(box.icon, platform::MessageIcon::Error);
-    EXPECT_TRUE(box.text.contains(QDir::toNativeSeparators(scan::reportTempPath(program))))
-        << box.text.toStdString();
-    EXPECT_FALSE(window.tempFilesComplete());
-    EXPECT_EQ(control<QLineEdit>("txtCut")->text(), QStringLiteral("02:11:05"));
-    window.close();
 }
 
 TEST_F(Window, ShowsLogTextInItsOwnEncoding) {

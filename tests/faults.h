@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+// Real file-system faults for tests. As root, permission bits stop nothing; these do. Each
+// undoes itself at the end of its scope. Where the machine cannot make the fault, made() is false
+// and why() says why, for the test to skip with.
+
+// A file that cannot be changed, replaced or deleted, by root either (the immutable attribute).
+class ImmutableFile {
+public:
+    explicit ImmutableFile(QString path);
+    ~ImmutableFile();
+    bool made() const { return made_; }
+    QString why() const { return why_; }
+
+private:
+    QString path_;
+    bool made_ = false;
+    QString why_;
+};
+
+// A folder made read-only by a read-only bind mount of itself.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(QString path);
+    ~ReadOnlyFolder();
+    bool made() const { return made_; }
+    QString why() const { return why_; }
+
+private:
+    QString path_;
+    bool made_ = false;
+    QString why_;
+};
+
+// A fault kept for the length of a test, or the reason the machine cannot make it.
+struct Arranged {
+    std::shared_ptr<void> hold;
+    QString cannot;
+};
+
+template <typename Fault, typename... Args> Arranged makeFault(Args&&... args) {
+    auto fault = std::make_shared<Fault>(std::forward<Args>(args)...);
+    if (!fault->made()) return {nullptr, fault->why()};
+    return {fault, {}};
+}
