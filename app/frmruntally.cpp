@@ -47,6 +47,13 @@ void fitCaption(QLabel* label) {
     label->setFont(font);
 }
 
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/runtally/runtally-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 QFont smallArial() {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8.25);
@@ -65,7 +72,7 @@ QString dayItemText(const scan::DayItem& day) {
 frmRuntally::frmRuntally(platform::Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform) {
     setWindowTitle(kTitle);
-    setWindowIcon(QIcon(QStringLiteral(":/runtally/runtally.png")));
+    setWindowIcon(programIcon());
     setFixedSize(kClientSize);
     setFont(windowFont());
     buildControls();

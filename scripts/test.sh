@@ -2,10 +2,11 @@
 # Installs what is missing, builds, and runs every test:
 #   unit      the test suite (offscreen: no display needed);
 #   sanitize  the same suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
-#   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120).
+#   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120);
+#   package   the Debian package built, unpacked and its program run (scripts/package-check.sh).
 # RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-stages="${RUNTALLY_TEST_STAGES:-unit sanitize fuzz}"
+stages="${RUNTALLY_TEST_STAGES:-unit sanitize fuzz package}"
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
@@ -23,6 +24,9 @@ if [[ " $stages " == *" sanitize "* ]]; then
 fi
 if [[ " $stages " == *" fuzz "* ]]; then
     bash "$REPO/scripts/fuzz.sh" | tee -a "$results"
+fi
+if [[ " $stages " == *" package "* ]]; then
+    bash "$REPO/scripts/package-check.sh"
 fi
 
 # One closing line for all stages.
