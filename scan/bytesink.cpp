@@ -103,11 +103,6 @@ bool BufferedFileSink::flush() {
     return !failed_;
 }
 
-bool BufferedFileSink::failed() const {
-    const std::lock_guard lock(mutex_);
-    return failed_;
-}
-
 QString BufferedFileSink::error() const {
     const std::lock_guard lock(mutex_);
     return error_;

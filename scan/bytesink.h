@@ -60,7 +60,6 @@ public:
     // Writes out everything and waits for it; false (with error() set) if any write failed.
     bool flush();
 
-    bool failed() const;
     const QString& path() const { return path_; }
     QString error() const;
 

@@ -55,7 +55,6 @@ public:
     const TimeAmount& total() const { return total_; }
     const TimeAmount& dayTotal() const { return dayTotal_; }
     const std::string& currentDate() const { return currentDate_; }
-    const std::string& firstDate() const { return firstDate_; }
     // Index of the current date block's item; -1 before the first.
     qint64 dayIndex() const { return static_cast<qint64>(days_.size()) - 1; }
     const std::vector<DayItem>& days() const { return days_; }
