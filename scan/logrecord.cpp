@@ -131,17 +131,6 @@ int leadingDigitPower(std::string_view mantissa) {
     return zeros == std::string_view::npos ? -kExponentClamp : -static_cast<int>(zeros) - 1;
 }
 
-// Short plain integers ("05", " 12") are nearly every duration part; they skip the general path.
-std::optional<double> smallInteger(std::string_view part) {
-    if (part.empty() || part.size() > 9) return std::nullopt;
-    qint64 value = 0;
-    for (char c : part) {
-        if (!isDigit(c)) return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return static_cast<double>(value);
-}
-
 } // namespace
 
 std::string_view fileNameOf(std::string_view path) {
@@ -149,9 +138,7 @@ std::string_view fileNameOf(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::optional<double> RecordReader::leadingNumber(std::string_view part) {
-    if (auto quick = smallInteger(part)) return quick;
-
+std::optional<double> RecordReader::generalNumber(std::string_view part) {
     BlankSkipper cursor(part);
     bool negative = false;
     if (cursor.peek() == '+' || cursor.peek() == '-') {
@@ -196,14 +183,24 @@ std::optional<double> RecordReader::leadingNumber(std::string_view part) {
 }
 
 std::optional<CutRecord> RecordReader::read(std::string_view line) {
-    // Fields 0 to 5: cut file path, mode, duration, (unused), start time, date.
-    std::array<std::string_view, 6> fields;
-    if (splitPieces(line, ',', fields) < fields.size()) return std::nullopt;
-    if (!isModeCut(fields[1]) || fields[2].empty()) return std::nullopt;
+    // Fields 0 and 1: cut file path, mode. Most skipped lines are skipped for their mode, so it
+    // is looked at before the rest of the line is cut.
+    std::array<std::string_view, 2> head;
+    if (splitPieces(line, ',', head) < head.size() || !isModeCut(head[1])) return std::nullopt;
+    const size_t restStart = static_cast<size_t>(head[1].data() + head[1].size() - line.data()) + 1;
+    if (restStart > line.size()) return std::nullopt;
+
+    // Fields 2 to 5: duration, (unused), start time, date.
+    std::array<std::string_view, 4> fields;
+    if (splitPieces(line.substr(restStart), ',', fields) < fields.size() || fields[0].empty())
+        return std::nullopt;
+    const std::string_view duration = fields[0];
+    const std::string_view startTime = fields[2];
+    const std::string_view date = fields[3];
 
     // Duration parts 0 to 3: (unused), hours, minutes, seconds.
     std::array<std::string_view, 4> parts;
-    if (splitPieces(fields[2], ':', parts) < parts.size() || parts[1].empty()) return std::nullopt;
+    if (splitPieces(duration, ':', parts) < parts.size() || parts[1].empty()) return std::nullopt;
 
     const auto hours = leadingNumber(parts[1]);
     const auto minutes = leadingNumber(parts[2]);
@@ -214,9 +211,9 @@ std::optional<CutRecord> RecordReader::read(std::string_view line) {
     const std::string_view durationText(
         parts[1].data(), static_cast<size_t>(parts[3].data() + parts[3].size() - parts[1].data()));
     CutRecord record;
-    record.cutFileName = fileNameOf(fields[0]);
-    record.startTime = fields[4];
-    record.date = fields[5];
+    record.cutFileName = fileNameOf(head[0]);
+    record.startTime = startTime;
+    record.date = date;
     record.hoursText = parts[1];
     record.minutesText = parts[2];
     record.secondsText = parts[3];

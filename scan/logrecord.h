@@ -35,9 +35,25 @@ public:
     // stand; then an optional sign, digits, a decimal point with its fraction, and an exponent
     // are taken; the first other character ends the number. A part that does not begin with a
     // number is 0 ("7x" is 7, "x7" is 0). Nothing when the value is beyond +-1e9 or not finite.
-    std::optional<double> leadingNumber(std::string_view part);
+    std::optional<double> leadingNumber(std::string_view part) {
+        if (auto quick = smallInteger(part)) return quick;
+        return generalNumber(part);
+    }
 
 private:
+    // Short plain integers ("05", "12") are nearly every duration part; they skip the general
+    // path.
+    static std::optional<double> smallInteger(std::string_view part) {
+        if (part.empty() || part.size() > 9) return std::nullopt;
+        qint64 value = 0;
+        for (char c : part) {
+            if (c < '0' || c > '9') return std::nullopt;
+            value = value * 10 + (c - '0');
+        }
+        return static_cast<double>(value);
+    }
+    std::optional<double> generalNumber(std::string_view part);
+
     std::string scratch_;
 };
 
