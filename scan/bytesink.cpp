@@ -40,8 +40,10 @@ void copyBytes(char* out, const char* in, size_t size) {
 } // namespace
 
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path)
-    : device_(device), path_(std::move(path)), filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
-      pending_(std::make_unique_for_overwrite<char[]>(kBlockSize)), writer_([this] { writeLoop(); }) {}
+    : device_(device), path_(std::move(path)),
+      filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
+      pending_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
+      writer_([this] { writeLoop(); }) {}
 
 BufferedFileSink::~BufferedFileSink() {
     {

@@ -8,23 +8,20 @@ void CutTally::start() {
     events_.reportOpening();
 }
 
-void CutTally::addLine(std::string_view line) {
-    const auto record = reader_.read(line);
-    if (!record) return;
-
+void CutTally::addRecord(const CutRecord& record) {
     hasCutRecords_ = true;
-    addDuration(total_, record->duration);
+    addDuration(total_, record.duration);
 
     // A record with an empty date before any block has opened also opens one (with the empty
     // date), so that every record belongs to a block and a list item.
-    const bool opensBlock = days_.empty() || record->date != currentDate_;
+    const bool opensBlock = days_.empty() || record.date != currentDate_;
     if (opensBlock) {
-        openDateBlock(*record);
+        openDateBlock(record);
     } else {
-        addDuration(dayTotal_, record->duration);
+        addDuration(dayTotal_, record.duration);
         days_.back().total = dayTotal_;
     }
-    events_.runLine(RunLine{currentDate_, *record, opensBlock});
+    events_.runLine(RunLine{currentDate_, record, opensBlock});
 }
 
 void CutTally::openDateBlock(const CutRecord& record) {

@@ -46,8 +46,8 @@ public:
 
     // Raises the report opening; call once before the first line.
     void start();
-    // Counts one log line (without its line end) if it is a CUT record.
-    void addLine(std::string_view line);
+    // Counts one CUT record.
+    void addRecord(const CutRecord& record);
     // Closes the last date block and raises the log end.
     void finish();
 
@@ -63,7 +63,6 @@ private:
     void openDateBlock(const CutRecord& record);
 
     ScanEvents& events_;
-    RecordReader reader_;
     TimeAmount total_;
     TimeAmount dayTotal_;
     std::string currentDate_;

@@ -21,6 +21,10 @@ public:
     // Hands out the unterminated last line, if any.
     template <typename OnLine> void finish(OnLine&& onLine);
 
+    // Whether `line` is held by the splitter (it began in an earlier block), and so changes with
+    // the next block.
+    bool holds(std::string_view line) const { return line.data() == partial_.data(); }
+
     // How many lines were skipped for their length.
     size_t overlongLines() const { return overlongLines_; }
 

@@ -1,9 +1,8 @@
 #include "scan/logscan.h"
 
-#include "scan/blockreader.h"
 #include "scan/bytesink.h"
-#include "scan/linesplitter.h"
 #include "scan/modprogvar.h"
+#include "scan/recordsource.h"
 #include "scan/reportlayout.h"
 
 #include <QDir>
@@ -103,23 +102,19 @@ QString csvTempPath(const QString& folder) {
 
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize,
                                const ReadProgress& progress) {
-    BlockReader reader(log, blockSize);
-    LineSplitter splitter;
-    const auto onLine = [&tally](std::string_view line) { tally.addLine(line); };
+    RecordSource source(log, blockSize);
     qint64 bytesRead = 0;
-    for (std::string_view block = reader.next(); !block.empty(); block = reader.next()) {
-        splitter.feed(block, onLine);
-        bytesRead += static_cast<qint64>(block.size());
-        if (progress) progress(bytesRead);
+    while (const RecordBatch* batch = source.next()) {
+        for (const CutRecord& record : batch->records)
+            tally.addRecord(record);
+        bytesRead += batch->bytes;
+        if (progress && batch->bytes > 0) progress(bytesRead);
     }
-    if (reader.error()) return reader.error();
-    splitter.finish(onLine);
-    return std::nullopt;
+    return source.error();
 }
 
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
-                               ScanTotals& totals, const ReadProgress& progress,
-                               size_t blockSize) {
+                               ScanTotals& totals, const ReadProgress& progress, size_t blockSize) {
     resetProgVar();
     ReportLayout layout(today, outputs.reportFile, outputs.csvFile, outputs.reportText);
     CutTally tally(layout);

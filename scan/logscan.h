@@ -91,8 +91,8 @@ struct ScanResult : ScanTotals {
 // exists. Never touches a widget; the program-wide values of modProgVar hold the final counters.
 ScanResult runLogScan(const ScanRequest& request);
 
-// Feeds every line of an open log to the tally, reading blocks of `blockSize` bytes. Returns the
-// reason if reading failed part way.
+// Adds every CUT record of an open log to the tally, reading and parsing blocks of `blockSize`
+// bytes on a thread of their own. Returns the reason if reading failed part way.
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize = kReadBlockSize,
                                const ReadProgress& progress = {});
 
