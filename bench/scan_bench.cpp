@@ -42,8 +42,8 @@ void BM_ScanWithReportText(benchmark::State& state) {
     scanSample(state, true);
 }
 
-BENCHMARK(BM_Scan)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScanWithReportText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Scan)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScanWithReportText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
