@@ -18,8 +18,7 @@ void CutTally::addRecord(const CutRecord& record) {
     if (opensBlock) {
         openDateBlock(record);
     } else {
-        addDuration(dayTotal_, record.duration);
-        days_.back().total = dayTotal_;
+        addDuration(days_.back().total, record.duration);
     }
     events_.runLine(RunLine{currentDate_, record, opensBlock});
 }
@@ -28,17 +27,16 @@ void CutTally::openDateBlock(const CutRecord& record) {
     if (days_.empty())
         firstDate_.assign(record.date);
     else
-        events_.dateClosing(currentDate_, dayTotal_);
+        events_.dateClosing(currentDate_, days_.back().total);
 
     currentDate_.assign(record.date);
-    dayTotal_ = TimeAmount{};
-    addDuration(dayTotal_, record.duration);
-    days_.push_back(DayItem{currentDate_, dayTotal_});
+    days_.push_back(DayItem{currentDate_, TimeAmount{}});
+    addDuration(days_.back().total, record.duration);
     events_.dateOpening(currentDate_);
 }
 
 void CutTally::finish() {
-    events_.dateClosing(currentDate_, dayTotal_);
+    events_.dateClosing(currentDate_, dayTotal());
     events_.logEnd(firstDate_, currentDate_, total_);
 }
 

@@ -53,7 +53,8 @@ public:
 
     bool hasCutRecords() const { return hasCutRecords_; }
     const TimeAmount& total() const { return total_; }
-    const TimeAmount& dayTotal() const { return dayTotal_; }
+    // The current date block's total; zero before the first block.
+    TimeAmount dayTotal() const { return days_.empty() ? TimeAmount{} : days_.back().total; }
     const std::string& currentDate() const { return currentDate_; }
     // Index of the current date block's item; -1 before the first.
     qint64 dayIndex() const { return static_cast<qint64>(days_.size()) - 1; }
@@ -64,10 +65,9 @@ private:
 
     ScanEvents& events_;
     TimeAmount total_;
-    TimeAmount dayTotal_;
     std::string currentDate_;
     std::string firstDate_;
-    std::vector<DayItem> days_;
+    std::vector<DayItem> days_; // the last one is the current date block
     bool hasCutRecords_ = false;
 };
 

@@ -34,7 +34,7 @@ bool setImmutable(const QString& path, bool on, QString& why) {
 
 } // namespace
 
-ImmutableFile::ImmutableFile(QString path) : path_(std::move(path)) {
+ImmutableFile::ImmutableFile(QString path) : Fault(std::move(path)) {
     made_ = setImmutable(path_, true, why_);
 }
 
@@ -43,7 +43,7 @@ ImmutableFile::~ImmutableFile() {
     if (made_) setImmutable(path_, false, ignored);
 }
 
-ReadOnlyFolder::ReadOnlyFolder(QString path) : path_(std::move(path)) {
+ReadOnlyFolder::ReadOnlyFolder(QString path) : Fault(std::move(path)) {
     const QByteArray folder = path_.toLocal8Bit();
     if (mount(folder.constData(), folder.constData(), nullptr, MS_BIND, nullptr) != 0) {
         why_ = systemError("bind mount");

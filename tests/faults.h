@@ -7,32 +7,31 @@
 // undoes itself at the end of its scope. Where the machine cannot make the fault, made() is false
 // and why() says why, for the test to skip with.
 
-// A file that cannot be changed, replaced or deleted, by root either (the immutable attribute).
-class ImmutableFile {
+// What every fault holds: where it is, and whether it could be made, or why not.
+class Fault {
 public:
-    explicit ImmutableFile(QString path);
-    ~ImmutableFile();
     bool made() const { return made_; }
     QString why() const { return why_; }
 
-private:
+protected:
+    explicit Fault(QString path) : path_(std::move(path)) {}
     QString path_;
     bool made_ = false;
     QString why_;
 };
 
+// A file that cannot be changed, replaced or deleted, by root either (the immutable attribute).
+class ImmutableFile : public Fault {
+public:
+    explicit ImmutableFile(QString path);
+    ~ImmutableFile();
+};
+
 // A folder made read-only by a read-only bind mount of itself.
-class ReadOnlyFolder {
+class ReadOnlyFolder : public Fault {
 public:
     explicit ReadOnlyFolder(QString path);
     ~ReadOnlyFolder();
-    bool made() const { return made_; }
-    QString why() const { return why_; }
-
-private:
-    QString path_;
-    bool made_ = false;
-    QString why_;
 };
 
 // A fault kept for the length of a test, or the reason the machine cannot make it.
