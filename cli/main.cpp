@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cstdio>
 #ifdef Q_OS_WIN
+#include <fcntl.h>
 #include <io.h>
 #define isatty _isatty
 #define fileno _fileno
@@ -11,8 +12,17 @@
 #include <unistd.h>
 #endif
 
+// The report and the CSV leave as the bytes they are. Windows opens standard output in text
+// mode, which would turn each CR LF into CR CR LF.
+static void makeStandardOutputBinary() {
+#ifdef Q_OS_WIN
+    _setmode(fileno(stdout), _O_BINARY);
+#endif
+}
+
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    makeStandardOutputBinary();
     // On the descriptors, not on stdio's streams: a failed write (a full disk) shows at once.
     QFile out;
     QFile err;

@@ -1,5 +1,6 @@
 #include "scan/timeamount.h"
 
+#include <QtNumeric>
 #include <cmath>
 #include <limits>
 
@@ -12,7 +13,7 @@ constexpr qint64 kUnit = 60;
 
 qint64 saturatingAdd(qint64 a, qint64 b) {
     qint64 sum = 0;
-    if (!__builtin_add_overflow(a, b, &sum)) return sum;
+    if (!qAddOverflow(a, b, &sum)) return sum;
     return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
 }
 
