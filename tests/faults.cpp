@@ -1,15 +1,25 @@
 #include "faults.h"
 
+#include <csignal>
+
+#if defined(Q_OS_LINUX)
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
+#endif
 
 namespace {
 
+[[maybe_unused]] const QString kNotHere = QStringLiteral("not a fault this system can make");
+
+#if defined(Q_OS_LINUX)
 QString systemError(const char* what) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what),
                                         QString::fromLocal8Bit(std::strerror(errno)));
@@ -31,8 +41,11 @@ bool setImmutable(const QString& path, bool on, QString& why) {
     close(fd);
     return done;
 }
+#endif
 
 } // namespace
+
+#if defined(Q_OS_LINUX)
 
 ImmutableFile::ImmutableFile(QString path) : Fault(std::move(path)) {
     made_ = setImmutable(path_, true, why_);
@@ -61,3 +74,58 @@ ReadOnlyFolder::ReadOnlyFolder(QString path) : Fault(std::move(path)) {
 ReadOnlyFolder::~ReadOnlyFolder() {
     if (made_) umount2(path_.toLocal8Bit().constData(), MNT_DETACH);
 }
+
+FileSizeLimit::FileSizeLimit(unsigned long long bytes) : Fault({}) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    savedLimit_ = limit.rlim_cur;
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    made_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    if (!made_) why_ = systemError("file size limit");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = savedLimit_;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler_);
+}
+
+#else // no immutable attribute, bind mounts or file size limits
+
+#if defined(Q_OS_WIN)
+// Windows refuses to delete, rename over or write a file while another handle holds it without
+// sharing; Wine keeps the same rule.
+ImmutableFile::ImmutableFile(QString path) : Fault(std::move(path)) {
+    HANDLE handle = CreateFileW(reinterpret_cast<LPCWSTR>(path_.utf16()), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    made_ = handle != INVALID_HANDLE_VALUE;
+    if (made_)
+        handle_ = handle;
+    else
+        why_ = QStringLiteral("cannot hold the file open (error %1)").arg(GetLastError());
+}
+
+ImmutableFile::~ImmutableFile() {
+    if (made_) CloseHandle(handle_);
+}
+#else
+ImmutableFile::ImmutableFile(QString path) : Fault(std::move(path)) {
+    why_ = kNotHere;
+}
+ImmutableFile::~ImmutableFile() = default;
+#endif
+
+ReadOnlyFolder::ReadOnlyFolder(QString path) : Fault(std::move(path)) {
+    why_ = QStringLiteral("no read-only bind mount here; a read-only attribute binds no folder");
+}
+ReadOnlyFolder::~ReadOnlyFolder() = default;
+
+FileSizeLimit::FileSizeLimit(unsigned long long) : Fault({}) {
+    why_ = QStringLiteral("no per-process file size limit on this system");
+}
+FileSizeLimit::~FileSizeLimit() = default;
+
+#endif

@@ -20,11 +20,15 @@ protected:
     QString why_;
 };
 
-// A file that cannot be changed, replaced or deleted, by root either (the immutable attribute).
+// A file that cannot be changed, replaced or deleted: by root either (the immutable attribute)
+// on Linux; on Windows, held open by another handle that shares nothing.
 class ImmutableFile : public Fault {
 public:
     explicit ImmutableFile(QString path);
     ~ImmutableFile();
+
+private:
+    void* handle_ = nullptr; // Windows: the handle that holds the file
 };
 
 // A folder made read-only by a read-only bind mount of itself.
@@ -32,6 +36,20 @@ class ReadOnlyFolder : public Fault {
 public:
     explicit ReadOnlyFolder(QString path);
     ~ReadOnlyFolder();
+};
+
+// A full disk for this process, root included: writes past `bytes` fail (RLIMIT_FSIZE, with
+// SIGXFSZ ignored so that the write fails instead of killing the process).
+class FileSizeLimit : public Fault {
+public:
+    explicit FileSizeLimit(unsigned long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long savedLimit_ = 0;
+    void (*previousHandler_)(int) = nullptr;
 };
 
 // A fault kept for the length of a test, or the reason the machine cannot make it.

@@ -3,6 +3,7 @@
 #include "windowfixture.h"
 
 #include <QBuffer>
+#include <QSysInfo>
 
 namespace {
 
@@ -55,6 +56,10 @@ struct StatusRow {
 class CommandStatus : public ::testing::TestWithParam<StatusRow> {};
 
 TEST_P(CommandStatus, TellsWhatWentWrong) {
+    // Reading this process's memory from address 0 fails, even for root, where there is a /proc.
+    if (GetParam().arguments.contains(QStringLiteral("/proc/self/mem")) &&
+        QSysInfo::kernelType() != QLatin1String("linux"))
+        GTEST_SKIP() << "no /proc/self/mem";
     QTemporaryDir dir;
     const QString log = testfiles::dataPath(QStringLiteral("two_dates.log"));
     testfiles::write(dir.filePath(QStringLiteral("taken.csv")), "old");

@@ -6,6 +6,7 @@
 #include "windowfixture.h"
 
 #include <QLineEdit>
+#include <QSysInfo>
 #include <memory>
 
 namespace {
@@ -109,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                    scan::kExitOk, "Can't write report files", TempPlace::Nowhere, false},
         StartFault{"DiskFullWhileWritingTempFiles",
                    [](Window&) {
-                       return Arranged{std::make_shared<testfiles::FileSizeLimit>(400), {}};
+                       return makeFault<FileSizeLimit>(400);
                    },
                    scan::kExitOk, "Can't write report files", TempPlace::Program, false},
         StartFault{"LogFailsWhileBeingRead",
@@ -117,10 +118,12 @@ INSTANTIATE_TEST_SUITE_P(
                        // Reading this process's memory from address 0 fails, even for root.
                        const QString log =
                            static_cast<StartFaults&>(fixture).fake.setting + "/mvsys.log";
-                       if (!QFileInfo(QStringLiteral("/proc/self/mem")).isFile())
+                       const QString memory = QStringLiteral("/proc/self/mem");
+                       if (QSysInfo::kernelType() != QLatin1String("linux") ||
+                           !QFileInfo(memory).isFile())
                            return Arranged{nullptr, QStringLiteral("no /proc/self/mem")};
                        QFile::remove(log);
-                       QFile::link(QStringLiteral("/proc/self/mem"), log);
+                       QFile::link(memory, log);
                        return Arranged{};
                    },
                    scan::kExitLogUnreadable, "Can't read log file", TempPlace::Nowhere, false}),

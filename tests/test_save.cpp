@@ -338,7 +338,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "weekly.csv"},
         FaultRow{"DiskFullWhileReplacing",
                  [](Save&) {
-                     return Arranged{std::make_shared<testfiles::FileSizeLimit>(100), {}};
+                     return makeFault<FileSizeLimit>(100);
                  },
                  "weekly",
                  {Answer::Yes},

@@ -4,7 +4,6 @@
 #include <QString>
 #include <ostream>
 #include <string>
-#include <sys/resource.h>
 
 // Readable failure output for Qt's strings.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -26,19 +25,5 @@ std::string readString(const QString& path);
 
 // Writes (replacing) a file, creating its folder; fails the test if that cannot be done.
 void write(const QString& path, const QByteArray& bytes);
-
-// Limits the size this process may write to any file, which binds root too, for one scope:
-// a real "disk full" for writes past that size.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 } // namespace testfiles
