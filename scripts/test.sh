@@ -3,10 +3,12 @@
 #   unit      the test suite (offscreen: no display needed);
 #   sanitize  the same suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120);
-#   package   the Debian package built, unpacked and its program run (scripts/package-check.sh).
+#   package   the Debian package built, unpacked and its program run (scripts/package-check.sh);
+#   windows   the Windows build under Wine: the suite, the same bytes as on Linux, the registry,
+#             and the zip in a clean prefix (scripts/windows.sh; skipped without the toolchain).
 # RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-stages="${RUNTALLY_TEST_STAGES:-unit sanitize fuzz package}"
+stages="${RUNTALLY_TEST_STAGES:-unit sanitize fuzz package windows}"
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
@@ -28,7 +30,13 @@ fi
 if [[ " $stages " == *" package "* ]]; then
     bash "$REPO/scripts/package-check.sh"
 fi
+if [[ " $stages " == *" windows "* ]]; then
+    bash "$REPO/scripts/windows.sh" | tee -a "$results"
+fi
 
-# One closing line for all stages.
+# One closing line for all stages: CTest's counts, and GoogleTest's where a whole suite ran as one
+# CTest test (under Wine).
 awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+     /^\[  PASSED  \] [0-9]+ tests?\./ { total += $4 }
+     /^\[  FAILED  \] [0-9]+ tests?, listed below/ { failed += $4; total += $4 }
      END { printf "%d passed, %d failed\n", total - failed, failed }' "$results"

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# The Windows stage. Cross-builds runtally.exe, runtally-report.exe and the tests with mingw-w64
+# against the Qt for Windows in ../shared/toolchains (warnings are errors), then, under Wine:
+#   1. runs the test suite (offscreen);
+#   2. runs every test log, the sample log and a large generated log through runtally-report.exe
+#      (-o, the report on standard output, --csv) and requires the Linux build's bytes, apart
+#      from the "Created on" date, which follows each system's short date format;
+#   3. finds the log through the registry, and without the setting says "Can't find log file"
+#      with exit status 2;
+#   4. builds the zip, unpacks it into a fresh Wine prefix holding nothing else, runs the report
+#      command there, and starts the window under a virtual display with the windows platform:
+#      the window appears, "Save reports?" saves through the Save As dialog that Windows gives,
+#      the window closes and its temporary files go.
+# Where the toolchain is missing (a clone of one's own), it says so and skips.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+TOOLCHAINS="${RUNTALLY_WINDOWS_TOOLCHAINS:-$REPO/../shared/toolchains}"
+QT_TARBALL="$TOOLCHAINS/qt6.4.2-mingw64-posix.tar.gz"
+if [ ! -f "$QT_TARBALL" ] || [ ! -f "$TOOLCHAINS/mingw-w64-x86_64.cmake" ]; then
+    echo "windows: no Qt for mingw-w64 in $TOOLCHAINS: stage skipped (see the README, Windows)"
+    exit 0
+fi
+TOOLCHAINS="$(cd "$TOOLCHAINS" && pwd)"
+PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 fonts-dejavu-core xvfb xauth xdotool unzip)
+install_missing
+
+WIN="${RUNTALLY_WINDOWS_BUILD_DIR:-$REPO/build-win}"
+export QT_MINGW_PREFIX="$WIN/deps/qt6-mingw"
+if [ ! -f "$QT_MINGW_PREFIX/.unpacked" ]; then
+    rm -rf "$WIN/deps" && mkdir -p "$WIN/deps"
+    tar -xzf "$QT_TARBALL" -C "$WIN/deps"
+    touch "$QT_MINGW_PREFIX/.unpacked"
+fi
+export WINEPREFIX="$WIN/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX" # a clean machine every run
+scratch=$(mktemp -d)
+cleanup() {
+    WINEPREFIX="$WIN/wineprefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$scratch/prefix" wineserver -k 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+cmake -S "$REPO" -B "$WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRUNTALLY_TESTS=ON \
+    -DRUNTALLY_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAINS/mingw-w64-x86_64.cmake" \
+    -DQT_MINGW_PREFIX="$QT_MINGW_PREFIX" -DCMAKE_PREFIX_PATH="$QT_MINGW_PREFIX" \
+    -DQT_HOST_PATH=/usr >/dev/null
+cmake --build "$WIN" -j2
+# The Linux build gives the bytes to compare with.
+[ -f "$BUILD/build.ninja" ] || cmake -S "$REPO" -B "$BUILD" -G Ninja >/dev/null
+cmake --build "$BUILD" -j2 --target runtally-report >/dev/null
+
+mkdir -p "$WINEPREFIX"
+wineserver -p # stays up between the runs below: a start costs a fraction of a second, not three
+"$TOOLCHAINS/wine-run.sh" wineboot -i >/dev/null 2>&1 || true
+
+# 1. The test suite. Only GoogleTest's counts are printed; the whole output on a failure.
+echo "windows: the test suite under Wine"
+if ! (cd "$WIN" && ctest -V >"$WIN/tests-under-wine.log" 2>&1); then
+    cat "$WIN/tests-under-wine.log"
+    exit 1
+fi
+sed -nE 's/^[0-9]+: (\[  (PASSED|FAILED)  \] [0-9]+ tests?.*)/\1/p' "$WIN/tests-under-wine.log"
+grep -E '^[0-9]+: \[  SKIPPED \] .*\([0-9]+ ms\)' "$WIN/tests-under-wine.log" |
+    sed -E 's/^[0-9]+: \[  SKIPPED \] /windows: skipped /; s/  # GetParam.*//' || true
+
+# 2. The same bytes as on Linux.
+linux_report="$BUILD/cli/runtally-report"
+windows_report() { "$TOOLCHAINS/wine-run.sh" "$WIN/cli/runtally-report.exe" "$@"; }
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+# The report with its "Created on" line (its second) left out; fails unless that line is there.
+undated() {
+    sed -n 2p "$1" | grep -q '^Created on .' || { echo "no Created on line in $1"; return 1; }
+    sed 2d "$1"
+}
+same_report() { cmp <(undated "$1") <(undated "$2") >/dev/null || { echo "differs: $3"; return 1; }; }
+same_bytes() { cmp "$1" "$2" >/dev/null || { echo "differs: $3"; return 1; }; }
+
+g++ -std=c++20 -O2 -I"$REPO" "$REPO/bench/genlog.cpp" "$REPO/bench/loggen.cpp" -o "$scratch/genlog"
+"$scratch/genlog" 200000 7 "$scratch/generated.log"
+logs=("$REPO"/tests/data/*.log "$REPO/sample/userdata/mvsys.log" "$scratch/generated.log")
+for log in "${logs[@]}"; do
+    name=$(basename "$log" .log)
+    out="$scratch/bytes/$name"
+    mkdir -p "$out"
+    "$linux_report" -o "$out/linux" "$log"
+    "$linux_report" "$log" >"$out/linux-stdout.txt"
+    "$linux_report" --csv "$log" >"$out/linux-stdout.csv"
+    windows_report -o "$(winpath "$out/windows")" "$(winpath "$log")"
+    windows_report "$(winpath "$log")" >"$out/windows-stdout.txt"
+    windows_report --csv "$(winpath "$log")" >"$out/windows-stdout.csv"
+    same_report "$out/linux.txt" "$out/windows.txt" "$name: the report with -o"
+    same_bytes "$out/linux.csv" "$out/windows.csv" "$name: the CSV with -o"
+    same_report "$out/linux.txt" "$out/windows-stdout.txt" "$name: the report on standard output"
+    same_bytes "$out/linux.csv" "$out/windows-stdout.csv" "$name: the CSV on standard output"
+done
+echo "windows: runtally-report.exe gives the Linux bytes on ${#logs[@]} logs" \
+    "($(du -m "$scratch/generated.log" | cut -f1) MB the largest), with -o and on standard output"
+
+# 3. The log through the registry.
+setting='HKCU\Software\VB and VBA Program Settings\Milvane\Userdata'
+wine reg add "$setting" /v uUsrPath /t REG_SZ /d "$(winpath "$REPO/sample/userdata")" /f \
+    >/dev/null 2>&1
+windows_report >"$scratch/registry.txt"
+same_report "$scratch/bytes/mvsys/linux.txt" "$scratch/registry.txt" "the log named in the registry"
+wine reg delete "$setting" /v uUsrPath /f >/dev/null 2>&1
+status=0
+windows_report >/dev/null 2>"$scratch/missing.err" || status=$?
+[ "$status" -eq 2 ] || { echo "no setting: exit status $status, not 2"; exit 1; }
+grep -q "Sorry, I can't find your system log file" "$scratch/missing.err" ||
+    { echo "no setting: no missing-log message"; cat "$scratch/missing.err"; exit 1; }
+echo "windows: the log found through the registry; without the setting, \"Can't find log file\" and status 2"
+
+# 4. The zip, in a prefix that holds nothing else.
+(cd "$WIN" && rm -f runtally-*-win64.zip && cpack -G ZIP >/dev/null)
+zip=$(ls "$WIN"/runtally-*-win64.zip)
+unzip -q "$zip" -d "$scratch/unpacked"
+folder=$(ls -d "$scratch"/unpacked/runtally-*-win64)
+for file in runtally.exe runtally-report.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+    platforms/qwindows.dll styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll \
+    libwinpthread-1.dll README.txt; do
+    test -f "$folder/$file" || { echo "missing from $(basename "$zip"): $file"; exit 1; }
+done
+echo "windows: $(basename "$zip"), $(du -m "$zip" | cut -f1) MB, holds the programs, Qt, its plugins and the runtime"
+
+# Only the zip's own DLLs: no WINEPATH, a new prefix, no Qt variables.
+clean() {
+    env -u WINEPATH -u QT_QPA_PLATFORM -u WINEQT_QPA_PLATFORM WINEPREFIX="$scratch/prefix" "$@"
+}
+mkdir -p "$scratch/prefix"
+clean wineserver -p
+clean wineboot -i >/dev/null 2>&1 || true
+clean wine "$folder/runtally-report.exe" "$(winpath "$REPO/sample/userdata/mvsys.log")" \
+    >"$scratch/unpacked.txt"
+same_report "$scratch/bytes/mvsys/linux.txt" "$scratch/unpacked.txt" "the unpacked runtally-report.exe"
+clean wine reg add "$setting" /v uUsrPath /t REG_SZ /d "$(winpath "$REPO/sample/userdata")" /f \
+    >/dev/null 2>&1
+
+clean wineserver -k # the window needs a server started on the virtual display
+clean wineserver -w
+clean xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    folder=$1 shot=$2
+    wine "$folder/runtally.exe" & pid=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Milvane Runtally$" | head -1)
+    [ -n "$window" ] || { echo "no window titled Milvane Runtally"; exit 1; }
+    sleep 2
+    command -v import >/dev/null && import -window root "$shot"
+    for file in report.tmp csv.tmp; do
+        test -f "$folder/$file" || { echo "no $file beside runtally.exe while the window is open"; exit 1; }
+    done
+    cp "$folder/report.tmp" "$folder/csv.tmp" "$folder/.."
+    # Save reports? is the third stop in the tab order; Space presses it.
+    xdotool windowfocus --sync "$window" key Tab Tab space
+    dialog=$(timeout 30 xdotool search --sync --onlyvisible \
+        --name "^Select a name and location for your report$" | head -1)
+    [ -n "$dialog" ] || { echo "no Save As dialog"; kill $pid; exit 1; }
+    sleep 1
+    # The file name box has the focus and "DOVudize" in it: the name typed over it.
+    xdotool key End shift+Home && xdotool type --delay 50 "weekly" && xdotool key Return
+    for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+    if kill -0 $pid 2>/dev/null; then echo "the program did not end after the save"; kill $pid; exit 1; fi
+    cmp "$folder/weekly.txt" "$folder/../report.tmp" || { echo "weekly.txt is not the report"; exit 1; }
+    cmp "$folder/weekly.csv" "$folder/../csv.tmp" || { echo "weekly.csv is not the CSV"; exit 1; }
+    for file in report.tmp csv.tmp; do
+        test ! -e "$folder/$file" || { echo "$file left after the window closed"; exit 1; }
+    done' _ "$folder" "$WIN/windows-window.png"
+echo "windows: the unpacked runtally.exe opened its window, saved weekly.txt and weekly.csv through" \
+    "the Save As dialog, closed, and left no temporary file"
