@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
-#ifdef __SSE2__
+// SSE2 is part of every x86-64 processor; GCC and Clang say so with __SSE2__, MSVC with _M_X64.
+#if defined(__SSE2__) || defined(_M_X64)
+#define RUNTALLY_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -39,7 +41,7 @@ size_t splitPieces(std::string_view text, char separator, std::array<std::string
         return count == N;
     };
     size_t i = 0;
-#ifdef __SSE2__
+#ifdef RUNTALLY_SSE2
     const __m128i wanted = _mm_set1_epi8(separator);
     for (; i + 16 <= text.size(); i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
