@@ -10,7 +10,7 @@ enum class MessageButtons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
 // A modal message box: its icon, buttons, default button, title and text.
-struct MessageBoxSpec {
+struct MessageBoxRequest {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     Answer defaultButton = Answer::Ok;
@@ -19,7 +19,7 @@ struct MessageBoxSpec {
 };
 
 // A modal Save As dialog: its title, the folder it opens in and the file name it proposes.
-struct SaveDialogSpec {
+struct SaveDialogRequest {
     QString title;
     QString folder;
     QString proposedName;
@@ -41,9 +41,9 @@ public:
     // A per-user folder for the program's own files when its folder cannot take them.
     virtual QString userDataFolder() = 0;
     // Shows a modal message box and returns the button the user chose.
-    virtual Answer messageBox(const MessageBoxSpec& box) = 0;
+    virtual Answer messageBox(const MessageBoxRequest& box) = 0;
     // Shows a modal Save As dialog: the chosen path, or nothing when the user cancelled.
-    virtual std::optional<QString> saveFileName(const SaveDialogSpec& dialog) = 0;
+    virtual std::optional<QString> saveFileName(const SaveDialogRequest& dialog) = 0;
     // Today's date in the user's short date format.
     virtual QString todayShortDate() = 0;
 };

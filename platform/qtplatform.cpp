@@ -42,24 +42,24 @@ QString QtPlatform::userDataFolder() {
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
 }
 
-Answer QtPlatform::messageBox(const MessageBoxSpec& spec) {
-    const bool yesNo = spec.buttons == MessageButtons::YesNo;
-    QMessageBox box(spec.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    spec.title, spec.text,
+Answer QtPlatform::messageBox(const MessageBoxRequest& request) {
+    const bool yesNo = request.buttons == MessageButtons::YesNo;
+    QMessageBox box(request.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    request.title, request.text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
-    box.setDefaultButton(toStandardButton(spec.defaultButton));
+    box.setDefaultButton(toStandardButton(request.defaultButton));
     const int chosen = box.exec();
     if (!yesNo) return Answer::Ok;
     return chosen == QMessageBox::Yes ? Answer::Yes : Answer::No; // closing the box is a No
 }
 
-std::optional<QString> QtPlatform::saveFileName(const SaveDialogSpec& spec) {
-    QFileDialog dialog(parent_, spec.title, spec.folder);
+std::optional<QString> QtPlatform::saveFileName(const SaveDialogRequest& request) {
+    QFileDialog dialog(parent_, request.title, request.folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The program asks its own question about existing files.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.selectFile(spec.proposedName);
+    dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }

@@ -18,8 +18,8 @@ public:
     bool fileExists(const QString& path) override;
     QString programFolder() override;
     QString userDataFolder() override;
-    Answer messageBox(const MessageBoxSpec& box) override;
-    std::optional<QString> saveFileName(const SaveDialogSpec& dialog) override;
+    Answer messageBox(const MessageBoxRequest& box) override;
+    std::optional<QString> saveFileName(const SaveDialogRequest& dialog) override;
     QString todayShortDate() override;
 
 private:

@@ -17,7 +17,7 @@ bool FakePlatform::fileExists(const QString& path) {
     return platform::isOrdinaryFile(path);
 }
 
-platform::Answer FakePlatform::messageBox(const platform::MessageBoxSpec& box) {
+platform::Answer FakePlatform::messageBox(const platform::MessageBoxRequest& box) {
     shownMessages_.push_back(box);
     if (messageAnswers_.empty()) {
         ADD_FAILURE() << "unexpected message box \"" << box.title.toStdString()
@@ -30,7 +30,7 @@ platform::Answer FakePlatform::messageBox(const platform::MessageBoxSpec& box) {
     return answer;
 }
 
-std::optional<QString> FakePlatform::saveFileName(const platform::SaveDialogSpec& dialog) {
+std::optional<QString> FakePlatform::saveFileName(const platform::SaveDialogRequest& dialog) {
     shownDialogs_.push_back(dialog);
     if (saveAnswers_.empty()) {
         ADD_FAILURE() << "unexpected Save As dialog \"" << dialog.title.toStdString() << "\"";

@@ -21,8 +21,8 @@ public:
     void answerNextMessage(platform::Answer answer) { messageAnswers_.push_back(answer); }
     void answerNextSaveDialog(std::optional<QString> path) { saveAnswers_.push_back(path); }
 
-    const std::vector<platform::MessageBoxSpec>& shownMessages() const { return shownMessages_; }
-    const std::vector<platform::SaveDialogSpec>& shownDialogs() const { return shownDialogs_; }
+    const std::vector<platform::MessageBoxRequest>& shownMessages() const { return shownMessages_; }
+    const std::vector<platform::SaveDialogRequest>& shownDialogs() const { return shownDialogs_; }
     QStringList settingQuery; // application, section, key of the last lookup
 
     QString userSetting(const QString& application, const QString& section,
@@ -30,13 +30,13 @@ public:
     bool fileExists(const QString& path) override;
     QString programFolder() override { return programFolderPath; }
     QString userDataFolder() override { return dataFolderPath; }
-    platform::Answer messageBox(const platform::MessageBoxSpec& box) override;
-    std::optional<QString> saveFileName(const platform::SaveDialogSpec& dialog) override;
+    platform::Answer messageBox(const platform::MessageBoxRequest& box) override;
+    std::optional<QString> saveFileName(const platform::SaveDialogRequest& dialog) override;
     QString todayShortDate() override { return today; }
 
 private:
     std::deque<platform::Answer> messageAnswers_;
     std::deque<std::optional<QString>> saveAnswers_;
-    std::vector<platform::MessageBoxSpec> shownMessages_;
-    std::vector<platform::SaveDialogSpec> shownDialogs_;
+    std::vector<platform::MessageBoxRequest> shownMessages_;
+    std::vector<platform::SaveDialogRequest> shownDialogs_;
 };

@@ -62,7 +62,7 @@ TEST_F(Window, WithoutALogShowsTheMissingLogMessageAndEndsWithNoFiles) {
 
     EXPECT_EQ(window.Form_Load(), scan::kExitLogMissing);
     ASSERT_EQ(fake.shownMessages().size(), 1u);
-    const platform::MessageBoxSpec& box = fake.shownMessages()[0];
+    const platform::MessageBoxRequest& box = fake.shownMessages()[0];
     EXPECT_EQ(box.icon, platform::MessageIcon::Error);
     EXPECT_EQ(box.buttons, platform::MessageButtons::Ok);
     EXPECT_EQ(box.title, QStringLiteral("Can't find log file"));
