@@ -1,11 +1,13 @@
 #include "app/frmruntally.h"
 
 #include "app/reportview.h"
+#include "app/startmessages.h"
 #include "platform/platform.h"
+#include "platform/systemlog.h"
 #include "save/reportsave.h"
 #include "scan/displaytext.h"
 #include "scan/logscan.h"
-#include "scan/messages.h"
+#include "scan/tempfiles.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -20,11 +22,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("Milvane Runtally");
 constexpr QSize kClientSize(397, 580);
-
-// Where the control software keeps the path of its user-data folder.
-const QString kSettingApplication = QStringLiteral("Milvane");
-const QString kSettingSection = QStringLiteral("Userdata");
-const QString kSettingKey = QStringLiteral("uUsrPath");
 
 // The layout is in fixed pixels, made for an 8-point dialog font; the platform's larger default
 // font would clip the captions. Fonts with the dialog font's metrics come first.
@@ -115,41 +112,38 @@ void frmRuntally::buildControls() {
     setTabOrder(cmdCreateReport, txtReport);
 }
 
-scan::ExitStatus frmRuntally::Form_Load() {
+platform::ExitStatus frmRuntally::Form_Load() {
     hasCutRecords = false;
     return getTime();
 }
 
-scan::ExitStatus frmRuntally::getTime() {
-    const QString logPath = scan::logPathInFolder(
-        platform_.userSetting(kSettingApplication, kSettingSection, kSettingKey));
-    if (!platform_.fileExists(logPath)) {
-        platform::showError(platform_, scan::messages::missingLogTitle(),
-                            scan::messages::missingLogText());
-        return scan::kExitLogMissing;
+platform::ExitStatus frmRuntally::getTime() {
+    const std::optional<QString> logPath = platform::findSystemLog(platform_);
+    if (!logPath) {
+        platform::showError(platform_, platform::missingLogTitle(), platform::missingLogText());
+        return platform::kExitLogMissing;
     }
 
     const QString programFolder = platform_.programFolder();
-    scan::ScanResult result =
-        scan::runLogScan({logPath,
-                          {programFolder, platform_.userDataFolder()},
-                          platform_.todayShortDate().toLocal8Bit().toStdString(),
-                          true});
+    scan::ScanResult result = scan::runLogScan({*logPath,
+                                                {programFolder, platform_.userDataFolder()},
+                                                platform::todayForReport(platform_),
+                                                true});
     if (result.logProblem) {
-        platform::showError(platform_, scan::messages::unreadableLogTitle(),
-                            scan::messages::unreadableLogText(*result.logProblem));
-        return scan::kExitLogUnreadable;
+        platform::showError(platform_, startMessages::unreadableLogTitle(),
+                            startMessages::unreadableLogText(*result.logProblem));
+        return platform::kExitLogUnreadable;
     }
 
     tempFolder_ = result.tempFolder;
     tempInProgramFolder_ = !tempFolder_.isEmpty() && tempFolder_ == programFolder;
     tempProblems_ = result.tempProblems;
     if (!result.tempProblems.empty())
-        platform::showError(platform_, scan::messages::tempFilesTitle(),
-                            scan::messages::tempFilesText(result.tempProblems));
+        platform::showError(platform_, startMessages::tempFilesTitle(),
+                            startMessages::tempFilesText(result.tempProblems));
 
     showResults(std::move(result));
-    return scan::kExitOk;
+    return platform::kExitOk;
 }
 
 void frmRuntally::showResults(scan::ScanResult&& result) {

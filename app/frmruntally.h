@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/exitstatus.h"
+#include "platform/fileproblem.h"
 #include "scan/logscan.h"
 
 #include <QString>
@@ -24,9 +26,9 @@ class frmRuntally final : public QWidget {
 public:
     explicit frmRuntally(platform::Platform& platform, QWidget* parent = nullptr);
 
-    // Runs the log scan before the window is first shown. Returns scan::kExitOk when the window is
-    // to be shown; otherwise the program ends with that status and without the window.
-    scan::ExitStatus Form_Load();
+    // Runs the log scan before the window is first shown. Returns platform::kExitOk when the window
+    // is to be shown; otherwise the program ends with that status and without the window.
+    platform::ExitStatus Form_Load();
 
     // The folder holding report.tmp and csv.tmp: the program's folder, or the per-user data
     // folder when the program's folder would not take them; empty when they could be created
@@ -40,7 +42,7 @@ protected:
 
 private:
     void buildControls();
-    scan::ExitStatus getTime();
+    platform::ExitStatus getTime();
     void showResults(scan::ScanResult&& result);
     void Form_Unload();
     void cmdCreateReport_Click();
@@ -49,7 +51,7 @@ private:
     bool hasCutRecords = false;
     QString tempFolder_;
     bool tempInProgramFolder_ = false;
-    std::vector<scan::FileProblem> tempProblems_;
+    std::vector<platform::FileProblem> tempProblems_;
 
     QLabel* Label1 = nullptr;
     QLineEdit* txtCut = nullptr;

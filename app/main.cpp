@@ -11,7 +11,8 @@ int main(int argc, char* argv[]) {
 
     platform::QtPlatform platform;
     frmRuntally window(platform);
-    if (const scan::ExitStatus status = window.Form_Load(); status != scan::kExitOk) return status;
+    if (const platform::ExitStatus status = window.Form_Load(); status != platform::kExitOk)
+        return status;
     platform.setDialogParent(&window);
     window.show();
     return QApplication::exec();

@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("runtally"));
     platform::QtPlatform platform;
     frmRuntally window(platform);
-    if (const scan::ExitStatus status = window.Form_Load(); status != scan::kExitOk) return status;
+    if (const platform::ExitStatus status = window.Form_Load(); status != platform::kExitOk) return status;
     window.show();
     window.grab(); // lays out and paints everything a user would see
     std::printf("shown_ms=%lld\n", static_cast<long long>(clock.elapsed()));

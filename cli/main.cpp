@@ -1,4 +1,5 @@
 #include "cli/reportcommand.h"
+#include "platform/environment.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
     QFile err;
     out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
     err.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
+    platform::SystemEnvironment environment;
     return cli::runReportCommand(QCoreApplication::arguments(),
-                                 {out, err, isatty(fileno(stderr)) != 0});
+                                 {out, err, isatty(fileno(stderr)) != 0}, environment);
 }

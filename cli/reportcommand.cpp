@@ -1,16 +1,17 @@
 #include "cli/reportcommand.h"
 
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/exitstatus.h"
+#include "platform/files.h"
+#include "platform/stagedfile.h"
+#include "platform/systemlog.h"
 #include "scan/bytesink.h"
 #include "scan/logscan.h"
-#include "scan/messages.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <array>
 #include <memory>
 #include <optional>
@@ -18,6 +19,13 @@
 namespace cli {
 
 namespace {
+
+using platform::kExitLogMissing;
+using platform::kExitLogUnreadable;
+using platform::kExitOk;
+using platform::kExitUsage;
+using platform::kExitWouldReplace;
+using platform::kExitWriteFailed;
 
 constexpr qint64 kQuietMilliseconds = 1000; // no progress for work quicker than this
 constexpr qint64 kProgressInterval = 200;
@@ -34,7 +42,8 @@ struct Options {
 
 class Command {
 public:
-    explicit Command(const CommandStreams& streams) : streams_(streams) {}
+    Command(const CommandStreams& streams, platform::Environment& environment)
+        : streams_(streams), environment_(environment) {}
     int run(const QStringList& arguments);
 
 private:
@@ -48,8 +57,12 @@ private:
     void say(const QString& text) { streams_.out.write(text.toLocal8Bit()); }
     int fail(int status, const QString& text);
     int failOn(int status, const QString& path, const QString& reason);
+    int failOn(int status, const platform::FileProblem& problem) {
+        return failOn(status, problem.path, problem.reason);
+    }
 
     const CommandStreams& streams_;
+    platform::Environment& environment_;
 };
 
 int Command::fail(int status, const QString& text) {
@@ -85,11 +98,11 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
     if (!parser.parse(arguments)) return fail(kExitUsage, parser.errorText());
     if (parser.isSet(help)) {
         say(parser.helpText());
-        return scan::kExitOk;
+        return kExitOk;
     }
     if (parser.isSet(version)) {
         say(kName + QLatin1Char(' ') + kVersion + QLatin1Char('\n'));
-        return scan::kExitOk;
+        return kExitOk;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) return fail(kExitUsage, QStringLiteral("only one LOG, please"));
@@ -106,15 +119,14 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
 
 int Command::findLog(Options& options) {
     if (!options.log.isEmpty()) {
-        if (platform::isOrdinaryFile(options.log)) return scan::kExitOk;
-        return fail(scan::kExitLogMissing, scan::messages::missingLogTitle() +
-                                               QStringLiteral(": ") +
-                                               QDir::toNativeSeparators(options.log));
+        if (platform::isOrdinaryFile(options.log)) return kExitOk;
+        return fail(kExitLogMissing, platform::missingLogTitle() + QStringLiteral(": ") +
+                                         QDir::toNativeSeparators(options.log));
     }
-    options.log = scan::logPathInFolder(platform::readUserSetting(
-        QStringLiteral("Milvane"), QStringLiteral("Userdata"), QStringLiteral("uUsrPath")));
-    if (platform::isOrdinaryFile(options.log)) return scan::kExitOk;
-    return fail(scan::kExitLogMissing, scan::messages::missingLogText());
+    const std::optional<QString> log = platform::findSystemLog(environment_);
+    if (!log) return fail(kExitLogMissing, platform::missingLogText());
+    options.log = *log;
+    return kExitOk;
 }
 
 // Bytes read of the total on a terminal, once the work has taken longer than a second.
@@ -138,10 +150,10 @@ scan::ReadProgress Command::progressFor(qint64 size) {
 
 int Command::scan(QFile& log, const scan::ScanOutputs& outputs) {
     scan::ScanTotals totals;
-    const std::string today = platform::todayInShortFormat().toLocal8Bit().toStdString();
+    const std::string today = platform::todayForReport(environment_);
     if (auto failure = scan::scanLog(log, today, outputs, totals, progressFor(log.size())))
-        return failOn(scan::kExitLogUnreadable, log.fileName(), *failure);
-    return scan::kExitOk;
+        return failOn(kExitLogUnreadable, log.fileName(), *failure);
+    return kExitOk;
 }
 
 int Command::toStandardOutput(QFile& log, const Options& options) {
@@ -149,9 +161,9 @@ int Command::toStandardOutput(QFile& log, const Options& options) {
     scan::NullSink other;
     const scan::ScanOutputs outputs =
         options.csv ? scan::ScanOutputs{other, out} : scan::ScanOutputs{out, other};
-    if (const int status = scan(log, outputs); status != scan::kExitOk) return status;
+    if (const int status = scan(log, outputs); status != kExitOk) return status;
     if (!out.flush()) return failOn(kExitWriteFailed, out.path(), out.error());
-    return scan::kExitOk;
+    return kExitOk;
 }
 
 // Both files are written beside their targets and put in place only when complete, the CSV
@@ -160,48 +172,45 @@ int Command::toFiles(QFile& log, const Options& options) {
     const std::array<QString, 2> paths = {options.output + QStringLiteral(".csv"),
                                           options.output + QStringLiteral(".txt")};
     for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (!options.force && (info.exists() || info.isSymLink()))
+        if (!options.force && platform::pathTaken(path))
             return failOn(kExitWouldReplace, path,
                           QStringLiteral("already exists (--force replaces it)"));
     }
-    std::array<std::unique_ptr<QSaveFile>, 2> files;
+    std::array<std::unique_ptr<platform::StagedFile>, 2> files;
     std::array<std::unique_ptr<scan::BufferedFileSink>, 2> sinks;
     for (size_t i = 0; i < files.size(); ++i) {
-        files[i] = std::make_unique<QSaveFile>(paths[i]);
-        files[i]->setDirectWriteFallback(false);
-        if (!files[i]->open(QIODevice::WriteOnly))
-            return failOn(kExitWriteFailed, paths[i], files[i]->errorString());
-        sinks[i] = std::make_unique<scan::BufferedFileSink>(*files[i], paths[i]);
+        files[i] = std::make_unique<platform::StagedFile>(paths[i]);
+        if (!files[i]->open()) return failOn(kExitWriteFailed, files[i]->problem());
+        sinks[i] = std::make_unique<scan::BufferedFileSink>(files[i]->device(), paths[i]);
     }
-    if (const int status = scan(log, {*sinks[1], *sinks[0]}); status != scan::kExitOk)
-        return status;
+    if (const int status = scan(log, {*sinks[1], *sinks[0]}); status != kExitOk) return status;
     for (size_t i = 0; i < files.size(); ++i) {
-        // Flushed and checked before the commit, which may not report a failed final flush.
+        // Flushed and checked before either file is committed.
         if (!sinks[i]->flush()) return failOn(kExitWriteFailed, paths[i], sinks[i]->error());
-        if (!files[i]->flush()) return failOn(kExitWriteFailed, paths[i], files[i]->errorString());
+        if (!files[i]->flush()) return failOn(kExitWriteFailed, files[i]->problem());
     }
     for (size_t i = 0; i < files.size(); ++i) {
-        if (!files[i]->commit()) return failOn(kExitWriteFailed, paths[i], files[i]->errorString());
+        if (!files[i]->commit()) return failOn(kExitWriteFailed, files[i]->problem());
     }
-    return scan::kExitOk;
+    return kExitOk;
 }
 
 int Command::run(const QStringList& arguments) {
     Options options;
     if (const auto done = parse(arguments, options)) return *done;
-    if (const int status = findLog(options); status != scan::kExitOk) return status;
+    if (const int status = findLog(options); status != kExitOk) return status;
 
     QFile log(options.log);
     if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return failOn(scan::kExitLogUnreadable, options.log, log.errorString());
+        return failOn(kExitLogUnreadable, options.log, log.errorString());
     return options.output.isEmpty() ? toStandardOutput(log, options) : toFiles(log, options);
 }
 
 } // namespace
 
-int runReportCommand(const QStringList& arguments, const CommandStreams& streams) {
-    return Command(streams).run(arguments);
+int runReportCommand(const QStringList& arguments, const CommandStreams& streams,
+                     platform::Environment& environment) {
+    return Command(streams, environment).run(arguments);
 }
 
 } // namespace cli

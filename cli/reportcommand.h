@@ -4,14 +4,11 @@
 
 class QIODevice;
 
-namespace cli {
+namespace platform {
+class Environment;
+}
 
-// Exit statuses beyond the log's own (scan::kExitLogMissing, scan::kExitLogUnreadable).
-enum CommandStatus : int {
-    kExitUsage = 1,
-    kExitWriteFailed = 4,
-    kExitWouldReplace = 5,
-};
+namespace cli {
 
 struct CommandStreams {
     QIODevice& out;
@@ -20,7 +17,9 @@ struct CommandStreams {
 };
 
 // runtally-report: the window's report without the window. `arguments` include the program's
-// name. Returns the exit status.
-int runReportCommand(const QStringList& arguments, const CommandStreams& streams);
+// name; the log that the user's setting names, and today's date, come from `environment`.
+// Returns the exit status (platform::ExitStatus).
+int runReportCommand(const QStringList& arguments, const CommandStreams& streams,
+                     platform::Environment& environment);
 
 } // namespace cli

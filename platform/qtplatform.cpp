@@ -1,10 +1,8 @@
 #include "platform/qtplatform.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QStandardPaths>
 
 namespace platform {
 
@@ -26,25 +24,25 @@ QMessageBox::StandardButton toStandardButton(Answer answer) {
 
 QString QtPlatform::userSetting(const QString& application, const QString& section,
                                 const QString& key) {
-    return readUserSetting(application, section, key);
+    return system_.userSetting(application, section, key);
 }
 
 bool QtPlatform::fileExists(const QString& path) {
-    return isOrdinaryFile(path);
+    return system_.fileExists(path);
 }
 
 QString QtPlatform::programFolder() {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    return system_.programFolder();
 }
 
 QString QtPlatform::userDataFolder() {
-    return QDir::toNativeSeparators(
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+    return system_.userDataFolder();
 }
 
 Answer QtPlatform::messageBox(const MessageBoxRequest& request) {
     const bool yesNo = request.buttons == MessageButtons::YesNo;
-    QMessageBox box(request.icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
+    QMessageBox box(request.icon == MessageIcon::Error ? QMessageBox::Critical
+                                                       : QMessageBox::NoIcon,
                     request.title, request.text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent_);
     box.setDefaultButton(toStandardButton(request.defaultButton));
@@ -65,7 +63,7 @@ std::optional<QString> QtPlatform::saveFileName(const SaveDialogRequest& request
 }
 
 QString QtPlatform::todayShortDate() {
-    return todayInShortFormat();
+    return system_.todayShortDate();
 }
 
 } // namespace platform

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-// The real platform: QSettings, the file system, QMessageBox, QFileDialog and the system clock.
+// The real platform: the machine as SystemEnvironment reads it, QMessageBox and QFileDialog.
 class QtPlatform final : public Platform {
 public:
     // Dialogs and message boxes are shown over this window once it is set.
@@ -23,6 +23,7 @@ public:
     QString todayShortDate() override;
 
 private:
+    SystemEnvironment system_;
     QPointer<QWidget> parent_;
 };
 

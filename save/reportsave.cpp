@@ -3,8 +3,9 @@
 #include "platform/platform.h"
 #include "save/modutils.h"
 #include "save/stagedcopy.h"
+#include "scan/tempfiles.h"
 
-#include <QDir>
+#include <QFile>
 #include <array>
 
 namespace save {
@@ -25,11 +26,10 @@ bool overwriteAllowed(platform::Platform& platform) {
 }
 
 void showProblem(platform::Platform& platform, const QString& intro,
-                 const std::vector<scan::FileProblem>& problems) {
+                 const std::vector<platform::FileProblem>& problems) {
     QString text = intro;
-    for (const scan::FileProblem& problem : problems)
-        text += QStringLiteral("\n\n") + QDir::toNativeSeparators(problem.path) +
-                QStringLiteral("\n") + problem.reason;
+    for (const platform::FileProblem& problem : problems)
+        text += QStringLiteral("\n\n") + platform::describe(problem);
     platform::showError(platform, QStringLiteral("Can't save reports"), text);
 }
 

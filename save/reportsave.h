@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/logscan.h"
+#include "platform/fileproblem.h"
 
 #include <QString>
 #include <functional>
@@ -20,7 +20,7 @@ struct TempReports {
     // Their folder, read anew wherever it is needed.
     std::function<QString()> folder;
     // Why they are not complete, if they are not: then nothing is saved.
-    std::vector<scan::FileProblem> problems;
+    std::vector<platform::FileProblem> problems;
 };
 
 // The save button: asks for a name, then turns csv.tmp into the name with ".csv" appended and

@@ -1,22 +1,20 @@
 #pragma once
 
-#include "scan/logscan.h"
+#include "platform/fileproblem.h"
+#include "platform/stagedfile.h"
 
-#include <QSaveFile>
 #include <QString>
 #include <memory>
-#include <optional>
 
 namespace save {
 
-// A complete copy of a file, written beside its target and then put in its place in one step.
+// A complete copy of a file, staged beside its target and then put in its place in one step.
 // Whatever fails on the way, the target is either untouched or holds the whole copy, and the
 // source is never changed: an old report is never gone unless its replacement is complete, and
 // works across folders and file systems alike.
 class StagedCopy {
 public:
     StagedCopy(QString source, QString target);
-    ~StagedCopy(); // an uncommitted copy is discarded
 
     // Copies the source into a temporary file beside the target. `replace` says whether an existing
     // target may be replaced; if not, anything already standing at the target's path (a hidden
@@ -26,17 +24,17 @@ public:
     bool commit();
 
     // What went wrong, once prepare or commit has failed.
-    const scan::FileProblem& problem() const { return problem_; }
+    const platform::FileProblem& problem() const { return problem_; }
 
 private:
     bool fail(const QString& path, const QString& reason);
-    bool copyInto(QSaveFile& copy);
+    bool failStaging();
+    bool copyInto(platform::StagedFile& copy);
 
     QString source_;
     QString target_;
-    std::unique_ptr<QSaveFile> copy_;
-    qint64 size_ = 0;
-    scan::FileProblem problem_;
+    std::unique_ptr<platform::StagedFile> copy_;
+    platform::FileProblem problem_;
 };
 
 } // namespace save

@@ -4,6 +4,7 @@
 #include "scan/modprogvar.h"
 #include "scan/recordsource.h"
 #include "scan/reportlayout.h"
+#include "scan/tempfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,13 +14,7 @@ namespace scan {
 
 namespace {
 
-const QString kLogName = QStringLiteral("mvsys.log");
-const QString kReportTempName = QStringLiteral("report.tmp");
-const QString kCsvTempName = QStringLiteral("csv.tmp");
-
-QString inFolder(const QString& folder, const QString& name) {
-    return folder + QDir::separator() + name;
-}
+using platform::FileProblem;
 
 // report.tmp and csv.tmp, open for writing in one folder; both null when none would take them.
 struct TempFiles {
@@ -89,16 +84,6 @@ void publishProgVar(const CutTally& tally) {
 }
 
 } // namespace
-
-QString logPathInFolder(const QString& userDataFolder) {
-    return inFolder(userDataFolder, kLogName);
-}
-QString reportTempPath(const QString& folder) {
-    return inFolder(folder, kReportTempName);
-}
-QString csvTempPath(const QString& folder) {
-    return inFolder(folder, kCsvTempName);
-}
 
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize,
                                const ReadProgress& progress) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/fileproblem.h"
 #include "scan/cuttally.h"
 #include "scan/timeamount.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,27 +16,6 @@ class QIODevice;
 namespace scan {
 
 class ByteSink;
-
-// Exit statuses of a run that ends because of the log, shared by every program over the scan.
-enum ExitStatus : int {
-    kExitOk = 0,
-    kExitLogMissing = 2,
-    kExitLogUnreadable = 3,
-};
-
-// A file the scan could not open, create, read or write, with the system's reason.
-struct FileProblem {
-    QString path;
-    QString reason;
-};
-
-// The log inside the control software's user-data folder: the folder, the platform's separator,
-// and "mvsys.log". A folder ending in a separator gives a doubled one; the path is used as built.
-QString logPathInFolder(const QString& userDataFolder);
-
-// The temporary report and CSV files in a folder.
-QString reportTempPath(const QString& folder);
-QString csvTempPath(const QString& folder);
 
 struct ScanRequest {
     QString logPath;
@@ -76,12 +57,12 @@ std::optional<QString> scanLog(QIODevice& log, const std::string& today, const S
 struct ScanResult : ScanTotals {
     // Set when the log could not be opened or failed part way: the totals are incomplete and the
     // temporary files have been removed.
-    std::optional<FileProblem> logProblem;
+    std::optional<platform::FileProblem> logProblem;
 
     // The folder that holds report.tmp and csv.tmp; empty if they could be created nowhere.
     QString tempFolder;
     // Why the temporary files could not be created or completely written, if they could not.
-    std::vector<FileProblem> tempProblems;
+    std::vector<platform::FileProblem> tempProblems;
     bool tempFilesComplete() const { return tempProblems.empty() && !tempFolder.isEmpty(); }
 
     std::string reportText;

@@ -1,5 +1,7 @@
 #include "fakeplatform.h"
 
+#include "platform/files.h"
+
 #include <gtest/gtest.h>
 
 FakePlatform::~FakePlatform() {

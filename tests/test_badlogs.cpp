@@ -47,7 +47,7 @@ class BadLogs : public Window, public ::testing::WithParamInterface<BadLog> {};
 
 TEST_P(BadLogs, OpenTheWindowWithWhatCanBeCounted) {
     testfiles::write(fake.setting + QStringLiteral("/mvsys.log"), GetParam().log());
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     EXPECT_EQ(control<QLineEdit>("txtCut")->text(), QLatin1String(GetParam().total));
     const QStringList dates = listItems();
     EXPECT_EQ(dates.size(), GetParam().dates);
@@ -105,7 +105,7 @@ TEST_F(Window, ANamedPipeIsNoLogAndDoesNotHang) {
     ASSERT_EQ(mkfifo((fake.setting + QStringLiteral("/mvsys.log")).toLocal8Bit().constData(), 0600),
               0);
     fake.answerNextMessage(platform::Answer::Ok);
-    EXPECT_EQ(window.Form_Load(), scan::kExitLogMissing);
+    EXPECT_EQ(window.Form_Load(), platform::kExitLogMissing);
     EXPECT_EQ(fake.shownMessages().at(0).title, QStringLiteral("Can't find log file"));
     EXPECT_TRUE(QDir(program).isEmpty());
 #endif

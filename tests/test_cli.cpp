@@ -1,5 +1,5 @@
 #include "cli/reportcommand.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
 #include "windowfixture.h"
 
 #include <QBuffer>
@@ -18,7 +18,9 @@ CommandRun runCommand(QStringList arguments, QIODevice* out = nullptr) {
     outBuffer.open(QIODevice::WriteOnly);
     errBuffer.open(QIODevice::WriteOnly);
     arguments.prepend(QStringLiteral("runtally-report"));
-    const int status = cli::runReportCommand(arguments, {out ? *out : outBuffer, errBuffer, false});
+    platform::SystemEnvironment environment;
+    const int status =
+        cli::runReportCommand(arguments, {out ? *out : outBuffer, errBuffer, false}, environment);
     return {status, outBuffer.data(), errBuffer.data()};
 }
 
@@ -28,12 +30,12 @@ class CommandGolden : public Window, public ::testing::WithParamInterface<const 
 TEST_P(CommandGolden, WritesTheBytesOfTheWindowsTemporaryFiles) {
     useLog(GetParam());
     fake.today = platform::todayInShortFormat();
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     const QString log = fake.setting + QStringLiteral("/mvsys.log");
     const QString name = root.filePath(QStringLiteral("saved/report"));
     QDir().mkpath(root.filePath(QStringLiteral("saved")));
 
-    EXPECT_EQ(runCommand({QStringLiteral("-o"), name, log}).status, scan::kExitOk);
+    EXPECT_EQ(runCommand({QStringLiteral("-o"), name, log}).status, platform::kExitOk);
     EXPECT_EQ(testfiles::read(name + ".txt"), testfiles::read(reportTemp()));
     EXPECT_EQ(testfiles::read(name + ".csv"), testfiles::read(csvTemp()));
     EXPECT_EQ(runCommand({log}).out, testfiles::read(reportTemp()));
@@ -77,15 +79,17 @@ TEST_P(CommandStatus, TellsWhatWentWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, CommandStatus,
     ::testing::Values(
-        StatusRow{"MissingLog", {"DIR/mvsys.log"}, scan::kExitLogMissing, "Can't find log file"},
-        StatusRow{"FolderAsLog", {"DIR"}, scan::kExitLogMissing, "Can't find log file"},
-        StatusRow{"UnreadableLog", {"/proc/self/mem"}, scan::kExitLogUnreadable, "/proc/self/mem"},
-        StatusRow{"WouldReplace", {"-o", "OUT", "LOG"}, cli::kExitWouldReplace, "--force"},
         StatusRow{
-            "OutputFolderMissing", {"-o", "DIR/none/x", "LOG"}, cli::kExitWriteFailed, "none"},
-        StatusRow{"UnknownOption", {"--bogus"}, cli::kExitUsage, "bogus"},
-        StatusRow{"TwoLogs", {"LOG", "LOG"}, cli::kExitUsage, "one LOG"},
-        StatusRow{"CsvWithOutput", {"--csv", "-o", "OUT", "LOG"}, cli::kExitUsage, "--csv"}),
+            "MissingLog", {"DIR/mvsys.log"}, platform::kExitLogMissing, "Can't find log file"},
+        StatusRow{"FolderAsLog", {"DIR"}, platform::kExitLogMissing, "Can't find log file"},
+        StatusRow{
+            "UnreadableLog", {"/proc/self/mem"}, platform::kExitLogUnreadable, "/proc/self/mem"},
+        StatusRow{"WouldReplace", {"-o", "OUT", "LOG"}, platform::kExitWouldReplace, "--force"},
+        StatusRow{
+            "OutputFolderMissing", {"-o", "DIR/none/x", "LOG"}, platform::kExitWriteFailed, "none"},
+        StatusRow{"UnknownOption", {"--bogus"}, platform::kExitUsage, "bogus"},
+        StatusRow{"TwoLogs", {"LOG", "LOG"}, platform::kExitUsage, "one LOG"},
+        StatusRow{"CsvWithOutput", {"--csv", "-o", "OUT", "LOG"}, platform::kExitUsage, "--csv"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Command, ReplacesOnlyWithForce) {
@@ -93,10 +97,10 @@ TEST(Command, ReplacesOnlyWithForce) {
     const QString name = dir.filePath(QStringLiteral("weekly"));
     testfiles::write(name + ".txt", "old");
     const QString log = testfiles::dataPath(QStringLiteral("blocks.log"));
-    EXPECT_EQ(runCommand({QStringLiteral("-o"), name, log}).status, cli::kExitWouldReplace);
+    EXPECT_EQ(runCommand({QStringLiteral("-o"), name, log}).status, platform::kExitWouldReplace);
     EXPECT_FALSE(QFile::exists(name + ".csv")); // refused before anything was written
     EXPECT_EQ(runCommand({QStringLiteral("--force"), QStringLiteral("-o"), name, log}).status,
-              scan::kExitOk);
+              platform::kExitOk);
     EXPECT_EQ(testfiles::read(name + ".txt"), runCommand({log}).out);
 }
 
@@ -105,15 +109,15 @@ TEST(Command, AFullOutputIsAFailedWrite) {
     if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) GTEST_SKIP() << "no /dev/full";
     const CommandRun run =
         runCommand({testfiles::dataPath(QStringLiteral("two_dates.log"))}, &full);
-    EXPECT_EQ(run.status, cli::kExitWriteFailed);
+    EXPECT_EQ(run.status, platform::kExitWriteFailed);
 }
 
 TEST(Command, HelpAndVersionGoToStandardOutput) {
     const CommandRun help = runCommand({QStringLiteral("--help")});
-    EXPECT_EQ(help.status, scan::kExitOk);
+    EXPECT_EQ(help.status, platform::kExitOk);
     EXPECT_TRUE(help.out.contains("--output")) << help.out.toStdString();
     const CommandRun version = runCommand({QStringLiteral("--version")});
-    EXPECT_EQ(version.status, scan::kExitOk);
+    EXPECT_EQ(version.status, platform::kExitOk);
     EXPECT_TRUE(version.out.startsWith("runtally-report ")) << version.out.toStdString();
 }
 

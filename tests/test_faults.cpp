@@ -44,7 +44,8 @@ TEST_P(StartFaults, AreToldAndLoseNothing) {
     if (row.title) fake.answerNextMessage(platform::Answer::Ok);
 
     EXPECT_EQ(window.Form_Load(), row.status);
-    if (row.status == scan::kExitOk) fault.hold.reset(); // a full disk only while the scan writes
+    if (row.status == platform::kExitOk)
+        fault.hold.reset(); // a full disk only while the scan writes
 
     QStringList titles;
     for (const auto& box : fake.shownMessages())
@@ -56,7 +57,7 @@ TEST_P(StartFaults, AreToldAndLoseNothing) {
     if (QFileInfo(log).isFile() && !QFileInfo(log).isSymLink()) {
         EXPECT_EQ(testfiles::read(log), logBytes); // the log is never written
     }
-    if (row.status != scan::kExitOk) {
+    if (row.status != platform::kExitOk) {
         EXPECT_TRUE(!QFileInfo(program).isDir() || QDir(program).isEmpty());
         return;
     }
@@ -81,25 +82,25 @@ INSTANTIATE_TEST_SUITE_P(
                        replaceWithFile(static_cast<StartFaults&>(fixture).program);
                        return Arranged{};
                    },
-                   scan::kExitOk, nullptr, TempPlace::Data, true},
+                   platform::kExitOk, nullptr, TempPlace::Data, true},
         StartFault{"ProgramFolderReadOnly",
                    [](Window& fixture) {
                        return makeFault<ReadOnlyFolder>(static_cast<StartFaults&>(fixture).program);
                    },
-                   scan::kExitOk, nullptr, TempPlace::Data, true},
+                   platform::kExitOk, nullptr, TempPlace::Data, true},
         StartFault{"FolderWhereReportTmpGoes",
                    [](Window& fixture) {
                        QDir().mkpath(static_cast<StartFaults&>(fixture).program + "/report.tmp");
                        return Arranged{};
                    },
-                   scan::kExitOk, nullptr, TempPlace::Data, true},
+                   platform::kExitOk, nullptr, TempPlace::Data, true},
         StartFault{"OldCsvTmpCannotBeReplaced",
                    [](Window& fixture) {
                        const QString old = static_cast<StartFaults&>(fixture).program + "/csv.tmp";
                        testfiles::write(old, "from an earlier run");
                        return makeFault<ImmutableFile>(old);
                    },
-                   scan::kExitOk, nullptr, TempPlace::Data, true},
+                   platform::kExitOk, nullptr, TempPlace::Data, true},
         StartFault{"NowhereToWriteTempFiles",
                    [](Window& fixture) {
                        auto& test = static_cast<StartFaults&>(fixture);
@@ -107,12 +108,12 @@ INSTANTIATE_TEST_SUITE_P(
                        test.fake.dataFolderPath = test.program + "/data";
                        return Arranged{};
                    },
-                   scan::kExitOk, "Can't write report files", TempPlace::Nowhere, false},
+                   platform::kExitOk, "Can't write report files", TempPlace::Nowhere, false},
         StartFault{"DiskFullWhileWritingTempFiles",
                    [](Window&) {
                        return makeFault<FileSizeLimit>(400);
                    },
-                   scan::kExitOk, "Can't write report files", TempPlace::Program, false},
+                   platform::kExitOk, "Can't write report files", TempPlace::Program, false},
         StartFault{"LogFailsWhileBeingRead",
                    [](Window& fixture) {
                        // Reading this process's memory from address 0 fails, even for root.
@@ -126,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                        QFile::link(memory, log);
                        return Arranged{};
                    },
-                   scan::kExitLogUnreadable, "Can't read log file", TempPlace::Nowhere, false}),
+                   platform::kExitLogUnreadable, "Can't read log file", TempPlace::Nowhere, false}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct CloseFault {
@@ -142,7 +143,7 @@ public:
 
 TEST_P(CloseFaults, CloseSilentlyAndDeleteWhatCanBeDeleted) {
     useLog("two_dates");
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     window.show();
     Arranged fault = GetParam().arrange(*this);
     if (!fault.cannot.isEmpty())

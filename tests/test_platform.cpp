@@ -1,5 +1,5 @@
-#include "platform/platform.h"
-#include "platform/qtplatform.h"
+#include "platform/environment.h"
+#include "platform/files.h"
 #include "testfiles.h"
 
 #include <QCoreApplication>
@@ -51,7 +51,7 @@ std::vector<ExistenceCase> makeSystemFiles(const std::function<QString(const cha
     EXPECT_EQ(mkfifo(path("pipe.tmp").toLocal8Bit().constData(), 0600), 0);
     QFile::link(path("report.tmp"), path("link.tmp"));
     QFile::link(path("missing.tmp"), path("dangling.tmp"));
-    return {{".hidden.tmp", false}, {"pipe.tmp", false},   {"link.tmp", true},
+    return {{".hidden.tmp", false},  {"pipe.tmp", false},   {"link.tmp", true},
             {"dangling.tmp", false}, {"REPORT.TMP", false}, {"report.tmp ", false}};
 }
 #endif
@@ -110,8 +110,9 @@ TEST_F(UserSetting, IsEmptyWhenAbsent) {
 TEST(DataFolder, IsTheProgramsFolderInLocalAppData) {
     const QString expected = qEnvironmentVariable("LOCALAPPDATA") + QLatin1Char('\\') +
                              QCoreApplication::applicationName();
-    EXPECT_EQ(platform::QtPlatform().userDataFolder().compare(expected, Qt::CaseInsensitive), 0)
-        << platform::QtPlatform().userDataFolder().toStdString();
+    EXPECT_EQ(platform::SystemEnvironment().userDataFolder().compare(expected, Qt::CaseInsensitive),
+              0)
+        << platform::SystemEnvironment().userDataFolder().toStdString();
 }
 #else
 // The control software's setting, read from a real INI file where the program looks for it.

@@ -1,8 +1,10 @@
+#include "faults.h"
+#include "platform/systemlog.h"
 #include "scan/bytesink.h"
 #include "scan/logscan.h"
 #include "scan/modprogvar.h"
 #include "scan/reportlayout.h"
-#include "faults.h"
+#include "scan/tempfiles.h"
 #include "testfiles.h"
 
 #include <QBuffer>
@@ -191,11 +193,11 @@ TEST(LogAccess, AReadFailurePartWayIsReportedWithItsReason) {
 
 TEST(LogAccess, TheLogPathIsTheFolderASeparatorAndTheLogName) {
     const QString sep = QDir::separator();
-    EXPECT_EQ(scan::logPathInFolder(QStringLiteral("/data/milvane")),
+    EXPECT_EQ(platform::logPathInFolder(QStringLiteral("/data/milvane")),
               QStringLiteral("/data/milvane") + sep + QStringLiteral("mvsys.log"));
-    EXPECT_EQ(scan::logPathInFolder(QStringLiteral("/data/") + sep),
+    EXPECT_EQ(platform::logPathInFolder(QStringLiteral("/data/") + sep),
               QStringLiteral("/data/") + sep + sep + QStringLiteral("mvsys.log"));
-    EXPECT_EQ(scan::logPathInFolder(QString()), sep + QStringLiteral("mvsys.log"));
+    EXPECT_EQ(platform::logPathInFolder(QString()), sep + QStringLiteral("mvsys.log"));
 }
 
 } // namespace

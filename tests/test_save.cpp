@@ -20,7 +20,7 @@ protected:
         Window::SetUp();
         QDir().mkpath(saveFolder);
         useLog("two_dates");
-        ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+        ASSERT_EQ(window.Form_Load(), platform::kExitOk);
         window.show();
         reportBytes = testfiles::read(reportTemp());
         csvBytes = testfiles::read(csvTemp());
@@ -352,7 +352,7 @@ TEST_F(Save, IncompleteTempFilesAreNotSaved) {
     testfiles::write(program, "not a folder");
     fake.dataFolderPath = program + QStringLiteral("/data");
     fake.answerNextMessage(Answer::Ok); // at start: the files could not be created
-    ASSERT_EQ(second.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(second.Form_Load(), platform::kExitOk);
     second.show();
 
     fake.answerNextMessage(Answer::Ok);

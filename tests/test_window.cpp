@@ -29,7 +29,7 @@ class WindowGolden : public Window, public ::testing::WithParamInterface<const c
 
 TEST_P(WindowGolden, ShowsTheTotalTheDatesAndTheReportThenCleansUpOnClose) {
     useLog(GetParam());
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     window.show();
 
     const QStringList expected =
@@ -60,7 +60,7 @@ TEST_F(Window, WithoutALogShowsTheMissingLogMessageAndEndsWithNoFiles) {
     QDir().mkpath(fake.setting + QStringLiteral("/mvsys.log")); // a folder is no log
     fake.answerNextMessage(Answer::Ok);
 
-    EXPECT_EQ(window.Form_Load(), scan::kExitLogMissing);
+    EXPECT_EQ(window.Form_Load(), platform::kExitLogMissing);
     ASSERT_EQ(fake.shownMessages().size(), 1u);
     const platform::MessageBoxRequest& box = fake.shownMessages()[0];
     EXPECT_EQ(box.icon, platform::MessageIcon::Error);
@@ -106,7 +106,7 @@ TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
 
 TEST_F(Window, PickingADateChangesNothingElse) {
     useLog("blocks");
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     const QString report = control<ReportView>("txtReport")->toPlainText();
     const QStringList items = listItems();
     const QByteArray csv = testfiles::read(csvTemp());
@@ -126,7 +126,7 @@ TEST_F(Window, ShowsLogTextInItsOwnEncoding) {
     testfiles::write(fake.setting + QStringLiteral("/mvsys.log"),
                      "C:\\Jobs\\Tr\xc3\xa4ger.mv,CUT,0:1:0:0,m,08:00,Mo\r\n"
                      "C:\\Jobs\\Tr\xe4ger \x80.mv,CUT,0:1:0:0,m,09:00,Mo\r\n");
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     const QString report = control<ReportView>("txtReport")->toPlainText();
 #ifdef Q_OS_WIN
     // Windows shows every line in its ANSI code page, as the control software writes the log.

@@ -2,7 +2,9 @@
 
 #include "app/frmruntally.h"
 #include "fakeplatform.h"
+#include "platform/exitstatus.h"
 #include "scan/logscan.h"
+#include "scan/tempfiles.h"
 #include "testfiles.h"
 
 #include <QApplication>

@@ -1,0 +1,41 @@
+#include "platform/stagedfile.h"
+
+#include <QFileInfo>
+
+namespace platform {
+
+StagedFile::StagedFile(const QString& target) : target_(target), file_(target) {
+    file_.setDirectWriteFallback(false);
+}
+
+bool StagedFile::fail(const QString& reason) {
+    problem_ = {target_, reason};
+    file_.cancelWriting();
+    return false;
+}
+
+bool StagedFile::open() {
+    if (!file_.open(QIODevice::WriteOnly)) return fail(file_.errorString());
+    return true;
+}
+
+bool StagedFile::write(const char* data, qint64 size) {
+    if (file_.write(data, size) != size) return fail(file_.errorString());
+    return true;
+}
+
+bool StagedFile::flush() {
+    if (!file_.flush() || file_.error() != QFileDevice::NoError) return fail(file_.errorString());
+    return true;
+}
+
+bool StagedFile::commit() {
+    if (!flush()) return false;
+    const qint64 written = file_.pos();
+    if (!file_.commit()) return fail(file_.errorString());
+    if (QFileInfo(target_).size() != written)
+        return fail(QStringLiteral("The saved file is not complete."));
+    return true;
+}
+
+} // namespace platform
