@@ -67,7 +67,7 @@ QString dayItemText(const scan::DayItem& day) {
 } // namespace
 
 frmRuntally::frmRuntally(platform::Platform& platform, QWidget* parent)
-    : QWidget(parent), platform_(platform) {
+    : QWidget(parent), platform_(platform), reportSave_(platform) {
     setWindowTitle(kTitle);
     setWindowIcon(programIcon());
     setFixedSize(kClientSize);
@@ -184,5 +184,5 @@ QString frmRuntally::tempFolder() const {
 
 void frmRuntally::cmdCreateReport_Click() {
     const save::TempReports temp{[this] { return tempFolder(); }, tempProblems_};
-    if (save::saveReports(platform_, temp) == save::AfterClick::CloseWindow) close();
+    if (reportSave_.saveReports(temp) == save::AfterClick::CloseWindow) close();
 }

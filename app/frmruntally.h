@@ -2,6 +2,7 @@
 
 #include "platform/exitstatus.h"
 #include "platform/fileproblem.h"
+#include "save/reportsave.h"
 #include "scan/logscan.h"
 
 #include <QString>
@@ -48,6 +49,7 @@ private:
     void cmdCreateReport_Click();
 
     platform::Platform& platform_;
+    save::ReportSave reportSave_;
     bool hasCutRecords = false;
     QString tempFolder_;
     bool tempInProgramFolder_ = false;

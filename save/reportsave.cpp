@@ -1,7 +1,6 @@
 #include "save/reportsave.h"
 
 #include "platform/platform.h"
-#include "save/modutils.h"
 #include "save/stagedcopy.h"
 #include "scan/tempfiles.h"
 
@@ -68,28 +67,28 @@ bool placeReports(platform::Platform& platform, const std::array<Move, 2>& moves
 
 } // namespace
 
-AfterClick saveReports(platform::Platform& platform, const TempReports& temp) {
+AfterClick ReportSave::saveReports(const TempReports& temp) {
     if (!temp.problems.empty()) {
-        showProblem(platform,
+        showProblem(platform_,
                     QStringLiteral("The reports could not be prepared when the log was read, so "
                                    "they can't be saved:"),
                     temp.problems);
         return AfterClick::StayOpen;
     }
 
-    modUtils::getReportName(platform, temp.folder);
-    if (modProgVar::reportNameStatus <= modUtils::kNoName) return AfterClick::CloseWindow;
+    const std::optional<QString> name = nameDialog_.getReportName(temp.folder);
+    if (!name) return AfterClick::CloseWindow;
 
-    const QString csvTarget = modProgVar::reportName + kCsvExtension;
-    const QString textTarget = modProgVar::reportName + kTextExtension;
-    const bool textPresent = platform.fileExists(textTarget);
-    const bool csvPresent = platform.fileExists(csvTarget);
-    if ((textPresent || csvPresent) && !overwriteAllowed(platform)) return AfterClick::StayOpen;
+    const QString csvTarget = *name + kCsvExtension;
+    const QString textTarget = *name + kTextExtension;
+    const bool textPresent = platform_.fileExists(textTarget);
+    const bool csvPresent = platform_.fileExists(csvTarget);
+    if ((textPresent || csvPresent) && !overwriteAllowed(platform_)) return AfterClick::StayOpen;
 
     const std::array<Move, 2> moves = {
         Move{scan::csvTempPath(temp.folder()), csvTarget, csvPresent},
         Move{scan::reportTempPath(temp.folder()), textTarget, textPresent}};
-    return placeReports(platform, moves) ? AfterClick::CloseWindow : AfterClick::StayOpen;
+    return placeReports(platform_, moves) ? AfterClick::CloseWindow : AfterClick::StayOpen;
 }
 
 } // namespace save

@@ -55,9 +55,6 @@ public:
     const TimeAmount& total() const { return total_; }
     // The current date block's total; zero before the first block.
     TimeAmount dayTotal() const { return days_.empty() ? TimeAmount{} : days_.back().total; }
-    const std::string& currentDate() const { return currentDate_; }
-    // Index of the current date block's item; -1 before the first.
-    qint64 dayIndex() const { return static_cast<qint64>(days_.size()) - 1; }
     const std::vector<DayItem>& days() const { return days_; }
 
 private:

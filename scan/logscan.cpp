@@ -1,7 +1,6 @@
 #include "scan/logscan.h"
 
 #include "scan/bytesink.h"
-#include "scan/modprogvar.h"
 #include "scan/recordsource.h"
 #include "scan/reportlayout.h"
 #include "scan/tempfiles.h"
@@ -65,24 +64,6 @@ void completeTempFile(BufferedFileSink& sink, QFile& file, std::vector<FileProbl
         problems.push_back({sink.path(), file.errorString()});
 }
 
-void resetProgVar() {
-    modProgVar::totalHours = modProgVar::totalMinutes = modProgVar::totalSeconds = 0;
-    modProgVar::dayIndex = -1;
-    modProgVar::dayHours = modProgVar::dayMinutes = modProgVar::daySeconds = 0;
-    modProgVar::currentDate.clear();
-}
-
-void publishProgVar(const CutTally& tally) {
-    modProgVar::totalHours = tally.total().hours;
-    modProgVar::totalMinutes = tally.total().minutes;
-    modProgVar::totalSeconds = tally.total().seconds;
-    modProgVar::dayHours = tally.dayTotal().hours;
-    modProgVar::dayMinutes = tally.dayTotal().minutes;
-    modProgVar::daySeconds = tally.dayTotal().seconds;
-    modProgVar::currentDate = tally.currentDate();
-    modProgVar::dayIndex = tally.dayIndex();
-}
-
 } // namespace
 
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize,
@@ -100,14 +81,12 @@ std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize
 
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
                                ScanTotals& totals, const ReadProgress& progress, size_t blockSize) {
-    resetProgVar();
     ReportLayout layout(today, outputs.reportFile, outputs.csvFile, outputs.reportText);
     CutTally tally(layout);
     tally.start();
     if (auto failure = readLog(log, tally, blockSize, progress)) return failure;
     tally.finish();
 
-    publishProgVar(tally);
     totals.hasCutRecords = tally.hasCutRecords();
     totals.total = tally.total();
     totals.days = tally.days();

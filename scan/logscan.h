@@ -28,7 +28,8 @@ struct ScanRequest {
     bool keepReportText = true;
 };
 
-// What a scan adds up.
+// What a scan adds up: the grand total, and one item per date block in log order, the last one
+// being the block the log ended in.
 struct ScanTotals {
     bool hasCutRecords = false;
     TimeAmount total;
@@ -48,7 +49,7 @@ constexpr size_t kReadBlockSize = size_t{1} << 20;
 using ReadProgress = std::function<void(qint64 bytesRead)>;
 
 // Scans an open log from its report opening to its log end into `outputs`, and leaves the final
-// counters in modProgVar. Returns the reason if reading failed part way; the outputs are then
+// counters in `totals`. Returns the reason if reading failed part way; the outputs are then
 // incomplete and `totals` untouched.
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
                                ScanTotals& totals, const ReadProgress& progress = {},
@@ -69,7 +70,7 @@ struct ScanResult : ScanTotals {
 };
 
 // Reads the whole log and writes report.tmp and csv.tmp. The caller has checked that the log
-// exists. Never touches a widget; the program-wide values of modProgVar hold the final counters.
+// exists. Never touches a widget.
 ScanResult runLogScan(const ScanRequest& request);
 
 // Adds every CUT record of an open log to the tally, reading and parsing blocks of `blockSize`

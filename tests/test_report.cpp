@@ -2,7 +2,6 @@
 #include "platform/systemlog.h"
 #include "scan/bytesink.h"
 #include "scan/logscan.h"
-#include "scan/modprogvar.h"
 #include "scan/reportlayout.h"
 #include "scan/tempfiles.h"
 #include "testfiles.h"
@@ -76,17 +75,13 @@ TEST_P(ScanGolden, ReadBlockSizeDoesNotChangeTheOutput) {
 
 INSTANTIATE_TEST_SUITE_P(Logs, ScanGolden, ::testing::ValuesIn(kGoldenLogs));
 
-TEST(ScanState, LeavesTheFinalCountersInTheProgramWideValues) {
+TEST(ScanState, TheResultHoldsTheFinalCounters) {
     const ScanFolders folders(testfiles::read(golden("blocks", ".log")));
-    modProgVar::dayIndex = 99;
     const scan::ScanResult result = folders.scan();
-    EXPECT_EQ(modProgVar::totalHours, 3);
-    EXPECT_EQ(modProgVar::totalMinutes, 30);
-    EXPECT_EQ(modProgVar::totalSeconds, 30);
-    EXPECT_EQ(modProgVar::dayHours, 2);
-    EXPECT_EQ(modProgVar::currentDate, "Mon 2 Nov 2026");
-    EXPECT_EQ(modProgVar::dayIndex, 2);
+    EXPECT_EQ(result.total, (scan::TimeAmount{3, 30, 30}));
     ASSERT_EQ(result.days.size(), 3u);
+    EXPECT_EQ(result.days.back().total, (scan::TimeAmount{2, 0, 0}));
+    EXPECT_EQ(result.days.back().date, "Mon 2 Nov 2026");
     EXPECT_EQ(result.days[0].date, result.days[2].date); // the returning date is its own block
 }
 

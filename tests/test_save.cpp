@@ -1,10 +1,14 @@
+#include "fakeplatform.h"
 #include "faults.h"
-#include "save/modutils.h"
-#include "windowfixture.h"
+#include "save/reportsave.h"
+#include "scan/tempfiles.h"
+#include "testfiles.h"
 
-#include <QPushButton>
+#include <QDir>
 #include <QRegularExpression>
 #include <QStorageInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
@@ -13,27 +17,23 @@ using platform::Answer;
 
 const QByteArray kOldReport = "an old report that must survive\r\n";
 
-// The window loaded on a log, with a folder to save into.
-class Save : public Window {
+// A program folder holding both temporary files, a folder to save into, and the save object
+// that the window's button drives.
+class Save : public ::testing::Test {
 protected:
     void SetUp() override {
-        Window::SetUp();
         QDir().mkpath(saveFolder);
-        useLog("two_dates");
-        ASSERT_EQ(window.Form_Load(), platform::kExitOk);
-        window.show();
-        reportBytes = testfiles::read(reportTemp());
-        csvBytes = testfiles::read(csvTemp());
-    }
-    void TearDown() override {
-        window.close();
-        Window::TearDown();
+        testfiles::write(reportTemp(), reportBytes);
+        testfiles::write(csvTemp(), csvBytes);
     }
 
 public:
-    QString tempReport() const { return reportTemp(); }
+    QString reportTemp() const { return scan::reportTempPath(program); }
+    QString csvTemp() const { return scan::csvTempPath(program); }
     QString target(const QString& name) const { return saveFolder + QLatin1Char('/') + name; }
-    void click() { control<QPushButton>("cmdCreateReport")->click(); }
+    save::AfterClick click(std::vector<platform::FileProblem> tempProblems = {}) {
+        return saver.saveReports({[this] { return program; }, std::move(tempProblems)});
+    }
     QStringList shownTitles() const {
         QStringList titles;
         for (const auto& box : fake.shownMessages())
@@ -50,9 +50,14 @@ public:
         EXPECT_EQ(testfiles::read(target(name + ".csv")), csvBytes) << name.toStdString();
     }
 
+    QTemporaryDir root;
+    QString program = root.filePath(QStringLiteral("program"));
     QString saveFolder = root.filePath(QStringLiteral("reports"));
-    QByteArray reportBytes;
-    QByteArray csvBytes;
+    // Larger than a disk that is full after 100 bytes.
+    const QByteArray reportBytes = QByteArray("      a.mv  -  08:00  -  0:1:0\r\n").repeated(20);
+    const QByteArray csvBytes = QByteArray("Mon 2 Nov 2026,a.mv,08:00,0,1,0\r\n").repeated(20);
+    FakePlatform fake;
+    save::ReportSave saver{fake};
 };
 
 // ---- What one click does, row by row ----
@@ -78,7 +83,7 @@ TEST_P(SaveOutcome, FollowsTheAnswers) {
     for (Answer answer : row.answers)
         fake.answerNextMessage(answer);
 
-    click();
+    const save::AfterClick after = click();
 
     EXPECT_EQ(shownTitles(), row.titles);
     for (const auto& box : fake.shownMessages())
@@ -89,13 +94,13 @@ TEST_P(SaveOutcome, FollowsTheAnswers) {
         EXPECT_EQ(dialog.folder, program);
         EXPECT_EQ(dialog.proposedName, QStringLiteral("DOVudize"));
     }
-    EXPECT_EQ(window.isVisible(), !row.closes);
-    if (row.savedAs) expectSavedAs(QLatin1String(row.savedAs));
-    if (row.closes) {
+    EXPECT_EQ(after, row.closes ? save::AfterClick::CloseWindow : save::AfterClick::StayOpen);
+    if (row.savedAs) {
+        expectSavedAs(QLatin1String(row.savedAs));
         EXPECT_FALSE(QFile::exists(reportTemp()));
         EXPECT_FALSE(QFile::exists(csvTemp()));
     } else {
-        expectTempFilesKept();
+        expectTempFilesKept(); // what is left goes when the window closes
     }
     // Files that were there and are not a saved report keep their contents.
     for (const char* name : row.existing) {
@@ -183,13 +188,11 @@ INSTANTIATE_TEST_SUITE_P(
                 ".weekly"}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST_F(Save, CancelledDialogLeavesTheNameEmptyAndStatusOne) {
-    modProgVar::reportName.clear();
+TEST_F(Save, CancelledDialogLeavesTheNameEmpty) {
     fake.answerNextSaveDialog(std::nullopt);
     fake.answerNextMessage(Answer::Ok);
-    click();
-    EXPECT_EQ(modProgVar::reportName, QString());
-    EXPECT_EQ(modProgVar::reportNameStatus, modUtils::kNoName);
+    EXPECT_EQ(click(), save::AfterClick::CloseWindow);
+    EXPECT_EQ(saver.nameDialog().reportName(), QString());
     const auto& box = fake.shownMessages().at(0);
     EXPECT_EQ(box.buttons, platform::MessageButtons::Ok);
     EXPECT_EQ(box.text, QStringLiteral("To continue you must select a name for your report "
@@ -203,9 +206,8 @@ TEST_F(Save, QuestionsAndNoticesHaveTheirOwnButtonsAndTexts) {
     fake.answerNextSaveDialog(std::nullopt);
     fake.answerNextMessage(Answer::No); // "File exists!": a new pass
     fake.answerNextMessage(Answer::Ok); // "Try Again"
-    click();
-    EXPECT_EQ(modProgVar::reportName, target("weekly")); // the declined name stays
-    EXPECT_EQ(modProgVar::reportNameStatus, modUtils::kNoName);
+    EXPECT_EQ(click(), save::AfterClick::CloseWindow);
+    EXPECT_EQ(saver.nameDialog().reportName(), target("weekly")); // the declined name stays
 
     const auto& question = fake.shownMessages().at(0);
     EXPECT_EQ(question.buttons, platform::MessageButtons::YesNo);
@@ -219,8 +221,7 @@ TEST_F(Save, DeclinedOverwriteThenAnotherClickSavesUnderTheNewName) {
     fake.answerNextSaveDialog(target("weekly"));
     fake.answerNextMessage(Answer::No);
     fake.answerNextMessage(Answer::Ok);
-    click();
-    ASSERT_TRUE(window.isVisible());
+    ASSERT_EQ(click(), save::AfterClick::StayOpen);
     const auto& question = fake.shownMessages().at(0);
     EXPECT_EQ(question.text,
               QStringLiteral("A report already exists with that name...OK to overwrite it"));
@@ -228,11 +229,9 @@ TEST_F(Save, DeclinedOverwriteThenAnotherClickSavesUnderTheNewName) {
     EXPECT_EQ(fake.shownMessages().at(1).text, QStringLiteral("Click the button to try again"));
 
     fake.answerNextSaveDialog(target("monthly"));
-    click();
-    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(click(), save::AfterClick::CloseWindow);
     expectSavedAs(QStringLiteral("monthly"));
     EXPECT_EQ(testfiles::read(target("weekly.csv")), kOldReport);
-    EXPECT_EQ(modProgVar::reportNameStatus, modUtils::kNameChosen);
 }
 
 TEST_F(Save, ToAnotherFileSystemMovesTheFilesThere) {
@@ -273,7 +272,7 @@ TEST_P(SaveFault, IsReportedAndLosesNothing) {
         fake.answerNextMessage(answer);
     fake.answerNextMessage(Answer::Ok); // the error
 
-    click();
+    const save::AfterClick after = click();
     fault.hold.reset();
 
     ASSERT_FALSE(fake.shownMessages().empty());
@@ -282,7 +281,7 @@ TEST_P(SaveFault, IsReportedAndLosesNothing) {
     const QString named =
         row.namedFile[0] == '/' ? QString::fromLatin1(row.namedFile) : target(row.namedFile);
     EXPECT_TRUE(error.text.contains(QDir::toNativeSeparators(named))) << error.text.toStdString();
-    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(after, save::AfterClick::StayOpen);
     EXPECT_EQ(testfiles::read(target("weekly.csv")), kOldReport);
     EXPECT_EQ(testfiles::read(target("keep.txt")), kOldReport);
     if (QFile::exists(reportTemp())) expectTempFilesKept();
@@ -315,7 +314,7 @@ INSTANTIATE_TEST_SUITE_P(
                  ".keep.csv"},
         FaultRow{"TempFileRemovedWhileTheWindowWasOpen",
                  [](Save& test) {
-                     QFile::remove(test.tempReport());
+                     QFile::remove(test.reportTemp());
                      return Arranged{};
                  },
                  "weekly",
@@ -346,22 +345,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(Save, IncompleteTempFilesAreNotSaved) {
-    window.close();
-    frmRuntally second(fake);
-    QDir(program).removeRecursively();
-    testfiles::write(program, "not a folder");
-    fake.dataFolderPath = program + QStringLiteral("/data");
-    fake.answerNextMessage(Answer::Ok); // at start: the files could not be created
-    ASSERT_EQ(second.Form_Load(), platform::kExitOk);
-    second.show();
-
     fake.answerNextMessage(Answer::Ok);
-    second.findChild<QPushButton*>(QStringLiteral("cmdCreateReport"))->click();
+    EXPECT_EQ(click({{reportTemp(), QStringLiteral("No space left on device")}}),
+              save::AfterClick::StayOpen);
     EXPECT_TRUE(fake.shownDialogs().empty());
-    EXPECT_EQ(fake.shownMessages().back().icon, platform::MessageIcon::Error);
-    EXPECT_TRUE(fake.shownMessages().back().text.contains(QStringLiteral("could not be prepared")));
-    EXPECT_TRUE(second.isVisible());
-    second.close();
+    const auto& error = fake.shownMessages().at(0);
+    EXPECT_EQ(error.icon, platform::MessageIcon::Error);
+    EXPECT_TRUE(error.text.contains(QStringLiteral("could not be prepared")));
+    EXPECT_TRUE(error.text.contains(QDir::toNativeSeparators(reportTemp())));
 }
 
 } // namespace

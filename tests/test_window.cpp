@@ -142,4 +142,29 @@ TEST_F(Window, ShowsLogTextInItsOwnEncoding) {
     window.close();
 }
 
+TEST_F(Window, TheSaveButtonSavesAndClosesTheWindow) {
+    useLog("two_dates");
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
+    window.show();
+    const QByteArray report = testfiles::read(reportTemp());
+    fake.answerNextSaveDialog(root.filePath(QStringLiteral("weekly")));
+    control<QPushButton>("cmdCreateReport")->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(fake.shownDialogs().at(0).folder, program);
+    EXPECT_EQ(testfiles::read(root.filePath(QStringLiteral("weekly.txt"))), report);
+    EXPECT_FALSE(QFile::exists(reportTemp()));
+}
+
+TEST_F(Window, ACancelledNameDialogClosesTheWindowAndDeletesTheTemporaryFiles) {
+    useLog("two_dates");
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
+    window.show();
+    fake.answerNextSaveDialog(std::nullopt);
+    fake.answerNextMessage(Answer::Ok);
+    control<QPushButton>("cmdCreateReport")->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(QFile::exists(reportTemp()));
+    EXPECT_FALSE(QFile::exists(csvTemp()));
+}
+
 } // namespace

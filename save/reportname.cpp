@@ -1,15 +1,8 @@
-#include "save/modutils.h"
+#include "save/reportname.h"
 
 #include "platform/platform.h"
 
-namespace modProgVar {
-
-QString reportName;
-qint16 reportNameStatus = 0;
-
-} // namespace modProgVar
-
-namespace modUtils {
+namespace save {
 
 namespace {
 
@@ -30,21 +23,17 @@ void tellToTryAgain(platform::Platform& platform) {
 
 } // namespace
 
-void getReportName(platform::Platform& platform, const std::function<QString()>& folder) {
+std::optional<QString> ReportNameDialog::getReportName(const std::function<QString()>& folder) {
     for (;;) {
-        const auto chosen = platform.saveFileName({kDialogTitle, folder(), kProposedName});
+        const auto chosen = platform_.saveFileName({kDialogTitle, folder(), kProposedName});
         // An empty name is no name, whatever the dialog let through.
         if (!chosen || chosen->isEmpty()) {
-            tellToTryAgain(platform);
-            modProgVar::reportNameStatus = kNoName;
-            return;
+            tellToTryAgain(platform_);
+            return std::nullopt;
         }
-        modProgVar::reportName = *chosen;
-        if (!platform.fileExists(modProgVar::reportName) || useExistingName(platform)) {
-            modProgVar::reportNameStatus = kNameChosen;
-            return;
-        }
+        reportName_ = *chosen;
+        if (!platform_.fileExists(reportName_) || useExistingName(platform_)) return reportName_;
     }
 }
 
-} // namespace modUtils
+} // namespace save
