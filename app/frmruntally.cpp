@@ -7,6 +7,7 @@
 #include "save/reportsave.h"
 #include "scan/displaytext.h"
 #include "scan/logscan.h"
+#include "scan/reportlayout.h"
 #include "scan/tempfiles.h"
 
 #include <QCloseEvent>
@@ -55,13 +56,6 @@ QFont smallArial() {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8.25);
     return font;
-}
-
-QString dayItemText(const scan::DayItem& day) {
-    std::string text = day.date;
-    text.append("  ");
-    scan::appendTimeAmount(text, day.total);
-    return scan::displayText(text);
 }
 
 } // namespace
@@ -156,7 +150,7 @@ void frmRuntally::showResults(scan::ScanResult&& result) {
     QStringList items;
     items.reserve(static_cast<qsizetype>(result.days.size()));
     for (const scan::DayItem& day : result.days)
-        items.append(dayItemText(day));
+        items.append(scan::displayText(scan::dateListItem(day)));
     lstDaily->addItems(items);
     if (hasCutRecords) lstDaily->setCurrentIndex(0);
 

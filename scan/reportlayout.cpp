@@ -27,6 +27,8 @@ constexpr std::string_view kCsvHeader = "Date, File Name, Startime, File Hours,F
 constexpr std::string_view kCsvTotalLabel = "Total";
 constexpr std::string_view kCsvNoFileFields = ",,,,,,"; // the five empty columns before the totals
 
+constexpr std::string_view kDateListGap = "  ";
+
 } // namespace
 
 ReportLayout::ReportLayout(std::string today, ByteSink& reportFile, ByteSink& csvFile,
@@ -116,6 +118,13 @@ void ReportLayout::logEnd(std::string_view firstDate, std::string_view lastDate,
 
     csvRow();
     totalsRow(kCsvTotalLabel, total);
+}
+
+std::string dateListItem(const DayItem& day) {
+    std::string text = day.date;
+    text.append(kDateListGap);
+    appendTimeAmount(text, day.total);
+    return text;
 }
 
 } // namespace scan

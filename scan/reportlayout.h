@@ -41,4 +41,8 @@ private:
     std::string numbers_; // the counters of a total, formatted
 };
 
+// The text of a date block's item in the window's date list: the date as the log writes it, two
+// blanks, and the block's cut time as hh:mm:ss.
+std::string dateListItem(const DayItem& day);
+
 } // namespace scan
