@@ -118,11 +118,11 @@ platform::ExitStatus frmRuntally::getTime() {
         return platform::kExitLogMissing;
     }
 
-    const QString programFolder = platform_.programFolder();
-    scan::ScanResult result = scan::runLogScan({*logPath,
-                                                {programFolder, platform_.userDataFolder()},
-                                                platform::todayForReport(platform_),
-                                                true});
+    scan::ScanResult result =
+        scan::runLogScan({*logPath,
+                          {platform_.programFolder(), platform_.userDataFolder()},
+                          platform::todayForReport(platform_),
+                          true});
     if (result.logProblem) {
         platform::showError(platform_, startMessages::unreadableLogTitle(),
                             startMessages::unreadableLogText(*result.logProblem));
@@ -130,7 +130,6 @@ platform::ExitStatus frmRuntally::getTime() {
     }
 
     tempFolder_ = result.tempFolder;
-    tempInProgramFolder_ = !tempFolder_.isEmpty() && tempFolder_ == programFolder;
     tempProblems_ = result.tempProblems;
     if (!result.tempProblems.empty())
         platform::showError(platform_, startMessages::tempFilesTitle(),
@@ -167,16 +166,12 @@ void frmRuntally::closeEvent(QCloseEvent* event) {
 void frmRuntally::Form_Unload() {
     if (tempFolder_.isEmpty()) return;
     for (const QString& path :
-         {scan::reportTempPath(tempFolder()), scan::csvTempPath(tempFolder())}) {
+         {scan::reportTempPath(tempFolder_), scan::csvTempPath(tempFolder_)}) {
         if (platform_.fileExists(path)) QFile::remove(path);
     }
 }
 
-QString frmRuntally::tempFolder() const {
-    return tempInProgramFolder_ ? platform_.programFolder() : tempFolder_;
-}
-
 void frmRuntally::cmdCreateReport_Click() {
-    const save::TempReports temp{[this] { return tempFolder(); }, tempProblems_};
+    const save::TempReports temp{tempFolder_, tempProblems_};
     if (reportSave_.saveReports(temp) == save::AfterClick::CloseWindow) close();
 }

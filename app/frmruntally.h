@@ -34,7 +34,7 @@ public:
     // The folder holding report.tmp and csv.tmp: the program's folder, or the per-user data
     // folder when the program's folder would not take them; empty when they could be created
     // nowhere. Chosen once, by the scan.
-    QString tempFolder() const;
+    const QString& tempFolder() const { return tempFolder_; }
     // Whether report.tmp and csv.tmp hold the complete report.
     bool tempFilesComplete() const { return tempProblems_.empty() && !tempFolder_.isEmpty(); }
 
@@ -52,7 +52,6 @@ private:
     save::ReportSave reportSave_;
     bool hasCutRecords = false;
     QString tempFolder_;
-    bool tempInProgramFolder_ = false;
     std::vector<platform::FileProblem> tempProblems_;
 
     QLabel* Label1 = nullptr;

@@ -23,9 +23,9 @@ void tellToTryAgain(platform::Platform& platform) {
 
 } // namespace
 
-std::optional<QString> ReportNameDialog::getReportName(const std::function<QString()>& folder) {
+std::optional<QString> ReportNameDialog::getReportName(const QString& folder) {
     for (;;) {
-        const auto chosen = platform_.saveFileName({kDialogTitle, folder(), kProposedName});
+        const auto chosen = platform_.saveFileName({kDialogTitle, folder, kProposedName});
         // An empty name is no name, whatever the dialog let through.
         if (!chosen || chosen->isEmpty()) {
             tellToTryAgain(platform_);

@@ -86,8 +86,8 @@ AfterClick ReportSave::saveReports(const TempReports& temp) {
     if ((textPresent || csvPresent) && !overwriteAllowed(platform_)) return AfterClick::StayOpen;
 
     const std::array<Move, 2> moves = {
-        Move{scan::csvTempPath(temp.folder()), csvTarget, csvPresent},
-        Move{scan::reportTempPath(temp.folder()), textTarget, textPresent}};
+        Move{scan::csvTempPath(temp.folder), csvTarget, csvPresent},
+        Move{scan::reportTempPath(temp.folder), textTarget, textPresent}};
     return placeReports(platform_, moves) ? AfterClick::CloseWindow : AfterClick::StayOpen;
 }
 

@@ -4,7 +4,6 @@
 #include "save/reportname.h"
 
 #include <QString>
-#include <functional>
 #include <vector>
 
 namespace platform {
@@ -18,8 +17,8 @@ enum class AfterClick { CloseWindow, StayOpen };
 
 // The temporary files that the scan left for saving.
 struct TempReports {
-    // Their folder, read anew wherever it is needed.
-    std::function<QString()> folder;
+    // Their folder.
+    QString folder;
     // Why they are not complete, if they are not: then nothing is saved.
     std::vector<platform::FileProblem> problems;
 };

@@ -32,7 +32,7 @@ public:
     QString csvTemp() const { return scan::csvTempPath(program); }
     QString target(const QString& name) const { return saveFolder + QLatin1Char('/') + name; }
     save::AfterClick click(std::vector<platform::FileProblem> tempProblems = {}) {
-        return saver.saveReports({[this] { return program; }, std::move(tempProblems)});
+        return saver.saveReports({program, std::move(tempProblems)});
     }
     QStringList shownTitles() const {
         QStringList titles;
