@@ -81,7 +81,7 @@ void ReportView::setReportText(std::string bytes) {
                       lengths.end(), std::greater<>());
     widest_ = 0;
     for (size_t i = 0; i < measured; ++i)
-        widenFor(lineText(lengths[i].second));
+        widest_ = std::max(widest_, lineWidth(lineText(lengths[i].second)));
 
     anchor_ = cursor_ = Position{};
     verticalScrollBar()->setValue(0);
@@ -136,11 +136,25 @@ int ReportView::visibleLines() const {
     return std::max(1, (viewport()->height() - kMargin) / lineHeight());
 }
 
-void ReportView::widenFor(const QString& text) {
-    const int width = fontMetrics().horizontalAdvance(text) + 2 * kMargin;
+int ReportView::lineWidth(const QString& text) const {
+    return fontMetrics().horizontalAdvance(text) + 2 * kMargin;
+}
+
+// A paint must not change the scroll bars, which would change what is being painted: a line
+// wider than any measured so far widens the horizontal bar once the paint is done.
+void ReportView::widenLater(const QString& text) {
+    const int width = lineWidth(text);
     if (width <= widest_) return;
     widest_ = width;
-    updateScrollBars();
+    if (widthPending_) return;
+    widthPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            widthPending_ = false;
+            updateScrollBars();
+        },
+        Qt::QueuedConnection);
 }
 
 void ReportView::updateScrollBars() {
@@ -176,7 +190,7 @@ void ReportView::paintEvent(QPaintEvent*) {
         const int top = kMargin + static_cast<int>(line - first) * height;
         if (top > viewport()->height()) break;
         const QString text = lineText(line);
-        widenFor(text);
+        widenLater(text);
         if (from != to && line >= from.line && line <= to.line) {
             const qsizetype start = line == from.line ? from.column : 0;
             const qsizetype end = line == to.line ? to.column : text.size();

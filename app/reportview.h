@@ -49,13 +49,15 @@ private:
     QString lineText(qsizetype line) const;
     Position positionAt(const QPoint& point) const;
     void updateScrollBars();
-    void widenFor(const QString& text);
+    int lineWidth(const QString& text) const;
+    void widenLater(const QString& text);
     int lineHeight() const;
     int visibleLines() const;
 
     std::string bytes_;
     std::vector<size_t> lineStarts_{0}; // offset of each line in bytes_
     int widest_ = 0;                    // widest line seen, in pixels
+    bool widthPending_ = false;         // the bars are yet to take widest_
     Position anchor_;
     Position cursor_; // the selection runs from anchor_ to cursor_
 };

@@ -70,4 +70,23 @@ TEST_F(ReportViewTest, GivesItsTextToAccessibilityTools) {
     EXPECT_TRUE(accessible->state().readOnly);
 }
 
+TEST(ReportViewWidth, ALineWiderThanMeasuredWidensTheBarAfterThePaint) {
+    // The lines longest in bytes are measured first; a shorter but wider one is met when painted.
+    std::string text = std::string(60, 'W');
+    for (int i = 0; i < 100; ++i)
+        text += "\r\n" + std::string(100, 'i');
+    ReportView view;
+    view.resize(361, 433);
+    view.setReportText(text);
+    view.show();
+    const int before = view.horizontalScrollBar()->maximum();
+    view.grab();                                              // paints every line in sight
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), before); // the paint left the bars alone
+    QCoreApplication::processEvents();
+    EXPECT_GE(view.horizontalScrollBar()->maximum(),
+              view.fontMetrics().horizontalAdvance(QString(60, QLatin1Char('W'))) -
+                  view.viewport()->width());
+    view.close();
+}
+
 } // namespace
