@@ -2,9 +2,6 @@
 #include "windowfixture.h"
 
 #include <QLineEdit>
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -96,19 +93,5 @@ INSTANTIATE_TEST_SUITE_P(
         BadLog{"Utf8ByteOrderMark", [] { return "\xEF\xBB\xBF" + withLineEnds("\r\n"); },
                "01:30:45", 2, "D2  00:00:45"}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST_F(Window, ANamedPipeIsNoLogAndDoesNotHang) {
-#ifndef Q_OS_UNIX
-    GTEST_SKIP() << "named pipes do not live in folders on this system";
-#else
-    QDir().mkpath(fake.setting);
-    ASSERT_EQ(mkfifo((fake.setting + QStringLiteral("/mvsys.log")).toLocal8Bit().constData(), 0600),
-              0);
-    fake.answerNextMessage(platform::Answer::Ok);
-    EXPECT_EQ(window.Form_Load(), platform::kExitLogMissing);
-    EXPECT_EQ(fake.shownMessages().at(0).title, QStringLiteral("Can't find log file"));
-    EXPECT_TRUE(QDir(program).isEmpty());
-#endif
-}
 
 } // namespace

@@ -1,52 +1,21 @@
-#include "cli/reportcommand.h"
-#include "platform/environment.h"
-#include "windowfixture.h"
+#include "commandrun.h"
+#include "fakeplatform.h"
+#include "platform/exitstatus.h"
+#include "testfiles.h"
 
-#include <QBuffer>
+#include <QDir>
 #include <QSysInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 
-struct CommandRun {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-CommandRun runCommand(QStringList arguments, QIODevice* out = nullptr) {
-    QBuffer outBuffer, errBuffer;
-    outBuffer.open(QIODevice::WriteOnly);
-    errBuffer.open(QIODevice::WriteOnly);
-    arguments.prepend(QStringLiteral("runtally-report"));
-    platform::SystemEnvironment environment;
-    const int status =
-        cli::runReportCommand(arguments, {out ? *out : outBuffer, errBuffer, false}, environment);
-    return {status, outBuffer.data(), errBuffer.data()};
+// The command over a fake environment whose setting names `settingFolder`.
+CommandRun run(QStringList arguments, const QString& settingFolder = {}, QIODevice* out = nullptr) {
+    FakePlatform environment;
+    environment.setting = settingFolder;
+    return runCommand(environment, std::move(arguments), out);
 }
-
-// The command writes what the window's temporary files hold, for every golden log.
-class CommandGolden : public Window, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(CommandGolden, WritesTheBytesOfTheWindowsTemporaryFiles) {
-    useLog(GetParam());
-    fake.today = platform::todayInShortFormat();
-    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
-    const QString log = fake.setting + QStringLiteral("/mvsys.log");
-    const QString name = root.filePath(QStringLiteral("saved/report"));
-    QDir().mkpath(root.filePath(QStringLiteral("saved")));
-
-    EXPECT_EQ(runCommand({QStringLiteral("-o"), name, log}).status, platform::kExitOk);
-    EXPECT_EQ(testfiles::read(name + ".txt"), testfiles::read(reportTemp()));
-    EXPECT_EQ(testfiles::read(name + ".csv"), testfiles::read(csvTemp()));
-    EXPECT_EQ(runCommand({log}).out, testfiles::read(reportTemp()));
-    EXPECT_EQ(runCommand({QStringLiteral("--csv"), log}).out, testfiles::read(csvTemp()));
-    EXPECT_EQ(QDir(fake.setting).entryList(QDir::Files), QStringList{"mvsys.log"});
-    window.close();
-}
-
-INSTANTIATE_TEST_SUITE_P(Logs, CommandGolden,
-                         ::testing::Values("two_dates", "arithmetic", "blocks", "empty_date",
-                                           "empty", "no_cut"));
 
 struct StatusRow {
     const char* name;
@@ -70,9 +39,9 @@ TEST_P(CommandStatus, TellsWhatWentWrong) {
         arguments << argument.replace(QStringLiteral("LOG"), log)
                          .replace(QStringLiteral("OUT"), dir.filePath(QStringLiteral("taken")))
                          .replace(QStringLiteral("DIR"), dir.path());
-    const CommandRun run = runCommand(arguments);
-    EXPECT_EQ(run.status, GetParam().status) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(GetParam().errorWords)) << run.err.toStdString();
+    const CommandRun result = run(arguments, dir.path());
+    EXPECT_EQ(result.status, GetParam().status) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(GetParam().errorWords)) << result.err.toStdString();
     EXPECT_EQ(testfiles::read(dir.filePath(QStringLiteral("taken.csv"))), "old");
 }
 
@@ -82,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusRow{
             "MissingLog", {"DIR/mvsys.log"}, platform::kExitLogMissing, "Can't find log file"},
         StatusRow{"FolderAsLog", {"DIR"}, platform::kExitLogMissing, "Can't find log file"},
+        StatusRow{"NoLogWhereTheSettingSays", {}, platform::kExitLogMissing, "Write system log"},
         StatusRow{
             "UnreadableLog", {"/proc/self/mem"}, platform::kExitLogUnreadable, "/proc/self/mem"},
         StatusRow{"WouldReplace", {"-o", "OUT", "LOG"}, platform::kExitWouldReplace, "--force"},
@@ -97,26 +67,25 @@ TEST(Command, ReplacesOnlyWithForce) {
     const QString name = dir.filePath(QStringLiteral("weekly"));
     testfiles::write(name + ".txt", "old");
     const QString log = testfiles::dataPath(QStringLiteral("blocks.log"));
-    EXPECT_EQ(runCommand({QStringLiteral("-o"), name, log}).status, platform::kExitWouldReplace);
+    EXPECT_EQ(run({QStringLiteral("-o"), name, log}).status, platform::kExitWouldReplace);
     EXPECT_FALSE(QFile::exists(name + ".csv")); // refused before anything was written
-    EXPECT_EQ(runCommand({QStringLiteral("--force"), QStringLiteral("-o"), name, log}).status,
+    EXPECT_EQ(run({QStringLiteral("--force"), QStringLiteral("-o"), name, log}).status,
               platform::kExitOk);
-    EXPECT_EQ(testfiles::read(name + ".txt"), runCommand({log}).out);
+    EXPECT_EQ(testfiles::read(name + ".txt"), run({log}).out);
 }
 
 TEST(Command, AFullOutputIsAFailedWrite) {
     QFile full(QStringLiteral("/dev/full"));
     if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) GTEST_SKIP() << "no /dev/full";
-    const CommandRun run =
-        runCommand({testfiles::dataPath(QStringLiteral("two_dates.log"))}, &full);
-    EXPECT_EQ(run.status, platform::kExitWriteFailed);
+    EXPECT_EQ(run({testfiles::dataPath(QStringLiteral("two_dates.log"))}, {}, &full).status,
+              platform::kExitWriteFailed);
 }
 
 TEST(Command, HelpAndVersionGoToStandardOutput) {
-    const CommandRun help = runCommand({QStringLiteral("--help")});
+    const CommandRun help = run({QStringLiteral("--help")});
     EXPECT_EQ(help.status, platform::kExitOk);
     EXPECT_TRUE(help.out.contains("--output")) << help.out.toStdString();
-    const CommandRun version = runCommand({QStringLiteral("--version")});
+    const CommandRun version = run({QStringLiteral("--version")});
     EXPECT_EQ(version.status, platform::kExitOk);
     EXPECT_TRUE(version.out.startsWith("runtally-report ")) << version.out.toStdString();
 }

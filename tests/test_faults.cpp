@@ -8,8 +8,29 @@
 #include <QLineEdit>
 #include <QSysInfo>
 #include <memory>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
+
+const QString kMissingLogText = QStringLiteral(
+    "Sorry, I can't find your system log file. Make sure that the \"Write system log\" option is "
+    "turned on in the QD menu, and that you're using version 3.6.1 or later of the Milvane "
+    "control software.");
+
+QString logOf(Window& fixture);
+
+Arranged pipeAsLog(Window& fixture) {
+#ifdef Q_OS_UNIX
+    QFile::remove(logOf(fixture));
+    mkfifo(logOf(fixture).toLocal8Bit().constData(), 0600);
+    return Arranged{};
+#else
+    Q_UNUSED(fixture);
+    return Arranged{nullptr, QStringLiteral("named pipes do not live in folders on this system")};
+#endif
+}
 
 void replaceWithFile(const QString& folder) {
     QDir(folder).removeRecursively();
@@ -57,8 +78,14 @@ TEST_P(StartFaults, AreToldAndLoseNothing) {
     if (QFileInfo(log).isFile() && !QFileInfo(log).isSymLink()) {
         EXPECT_EQ(testfiles::read(log), logBytes); // the log is never written
     }
+    EXPECT_EQ(fake.settingQuery, QStringList({QStringLiteral("Milvane"), QStringLiteral("Userdata"),
+                                              QStringLiteral("uUsrPath")}));
+    if (row.status == platform::kExitLogMissing) {
+        EXPECT_EQ(fake.shownMessages()[0].text, kMissingLogText);
+    }
     if (row.status != platform::kExitOk) {
         EXPECT_TRUE(!QFileInfo(program).isDir() || QDir(program).isEmpty());
+        EXPECT_FALSE(QDir(fake.dataFolderPath).exists());
         return;
     }
 
@@ -67,6 +94,12 @@ TEST_P(StartFaults, AreToldAndLoseNothing) {
                                                                   : QString();
     EXPECT_EQ(window.tempFolder(), expectedFolder);
     EXPECT_EQ(window.tempFilesComplete(), row.complete);
+    if (row.complete) {
+        EXPECT_EQ(testfiles::read(scan::csvTempPath(expectedFolder)),
+                  testfiles::read(testfiles::dataPath(QStringLiteral("two_dates.csv.tmp"))));
+    } else {
+        EXPECT_TRUE(fake.shownMessages()[0].text.contains(QStringLiteral("report.tmp")));
+    }
     EXPECT_EQ(control<QLineEdit>("txtCut")->text(), QStringLiteral("02:11:05")); // all counted
     window.close();
     if (!expectedFolder.isEmpty()) {
@@ -77,6 +110,21 @@ TEST_P(StartFaults, AreToldAndLoseNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, StartFaults,
     ::testing::Values(
+        StartFault{"NoLogWhereTheSettingSays",
+                   [](Window& fixture) {
+                       QFile::remove(logOf(fixture));
+                       return Arranged{};
+                   },
+                   platform::kExitLogMissing, "Can't find log file", TempPlace::Nowhere, false},
+        StartFault{"FolderAsLog",
+                   [](Window& fixture) {
+                       QFile::remove(logOf(fixture));
+                       QDir().mkpath(logOf(fixture));
+                       return Arranged{};
+                   },
+                   platform::kExitLogMissing, "Can't find log file", TempPlace::Nowhere, false},
+        StartFault{"NamedPipeAsLogDoesNotHang", pipeAsLog, platform::kExitLogMissing,
+                   "Can't find log file", TempPlace::Nowhere, false},
         StartFault{"ProgramFolderIsAFile",
                    [](Window& fixture) {
                        replaceWithFile(static_cast<StartFaults&>(fixture).program);
@@ -110,15 +158,12 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    platform::kExitOk, "Can't write report files", TempPlace::Nowhere, false},
         StartFault{"DiskFullWhileWritingTempFiles",
-                   [](Window&) {
-                       return makeFault<FileSizeLimit>(400);
-                   },
-                   platform::kExitOk, "Can't write report files", TempPlace::Program, false},
+                   [](Window&) { return makeFault<FileSizeLimit>(400); }, platform::kExitOk,
+                   "Can't write report files", TempPlace::Program, false},
         StartFault{"LogFailsWhileBeingRead",
                    [](Window& fixture) {
                        // Reading this process's memory from address 0 fails, even for root.
-                       const QString log =
-                           static_cast<StartFaults&>(fixture).fake.setting + "/mvsys.log";
+                       const QString log = logOf(fixture);
                        const QString memory = QStringLiteral("/proc/self/mem");
                        if (QSysInfo::kernelType() != QLatin1String("linux") ||
                            !QFileInfo(memory).isFile())
@@ -129,6 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    platform::kExitLogUnreadable, "Can't read log file", TempPlace::Nowhere, false}),
     [](const auto& row) { return std::string(row.param.name); });
+
+QString logOf(Window& fixture) {
+    return static_cast<StartFaults&>(fixture).fake.setting + QStringLiteral("/mvsys.log");
+}
 
 struct CloseFault {
     const char* name;

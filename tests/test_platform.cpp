@@ -1,5 +1,6 @@
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/systemlog.h"
 #include "testfiles.h"
 
 #include <QCoreApplication>
@@ -150,5 +151,14 @@ TEST_F(UserSetting, IsEmptyWhenAbsent) {
 }
 
 #endif
+
+TEST(LogAccess, TheLogPathIsTheFolderASeparatorAndTheLogName) {
+    const QString sep = QDir::separator();
+    EXPECT_EQ(platform::logPathInFolder(QStringLiteral("/data/milvane")),
+              QStringLiteral("/data/milvane") + sep + QStringLiteral("mvsys.log"));
+    EXPECT_EQ(platform::logPathInFolder(QStringLiteral("/data/") + sep),
+              QStringLiteral("/data/") + sep + sep + QStringLiteral("mvsys.log"));
+    EXPECT_EQ(platform::logPathInFolder(QString()), sep + QStringLiteral("mvsys.log"));
+}
 
 } // namespace

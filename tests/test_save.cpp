@@ -336,9 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {Answer::Yes},
                  "weekly.csv"},
         FaultRow{"DiskFullWhileReplacing",
-                 [](Save&) {
-                     return makeFault<FileSizeLimit>(100);
-                 },
+                 [](Save&) { return makeFault<FileSizeLimit>(100); },
                  "weekly",
                  {Answer::Yes},
                  "weekly.csv"}),

@@ -20,59 +20,6 @@ namespace {
 
 using platform::Answer;
 
-const QString kMissingLogText = QStringLiteral(
-    "Sorry, I can't find your system log file. Make sure that the \"Write system log\" option is "
-    "turned on in the QD menu, and that you're using version 3.6.1 or later of the Milvane "
-    "control software.");
-
-class WindowGolden : public Window, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(WindowGolden, ShowsTheTotalTheDatesAndTheReportThenCleansUpOnClose) {
-    useLog(GetParam());
-    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
-    window.show();
-
-    const QStringList expected =
-        QString::fromUtf8(
-            testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".window.txt")))
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_EQ(control<QLineEdit>("txtCut")->text(), expected.first());
-    EXPECT_EQ(listItems(), expected.mid(1));
-    EXPECT_EQ(control<QComboBox>("lstDaily")->currentIndex(), expected.size() > 1 ? 0 : -1);
-    const QString report = QString::fromUtf8(
-        testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".text")));
-    EXPECT_EQ(control<ReportView>("txtReport")->toPlainText(),
-              QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    EXPECT_TRUE(QFile::exists(reportTemp()));
-    EXPECT_TRUE(QFile::exists(csvTemp()));
-
-    window.close();
-    EXPECT_FALSE(QFile::exists(reportTemp()));
-    EXPECT_FALSE(QFile::exists(csvTemp()));
-    EXPECT_TRUE(fake.shownMessages().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Logs, WindowGolden,
-                         ::testing::Values("two_dates", "arithmetic", "blocks", "empty_date",
-                                           "empty", "no_cut"));
-
-TEST_F(Window, WithoutALogShowsTheMissingLogMessageAndEndsWithNoFiles) {
-    QDir().mkpath(fake.setting + QStringLiteral("/mvsys.log")); // a folder is no log
-    fake.answerNextMessage(Answer::Ok);
-
-    EXPECT_EQ(window.Form_Load(), platform::kExitLogMissing);
-    ASSERT_EQ(fake.shownMessages().size(), 1u);
-    const platform::MessageBoxRequest& box = fake.shownMessages()[0];
-    EXPECT_EQ(box.icon, platform::MessageIcon::Error);
-    EXPECT_EQ(box.buttons, platform::MessageButtons::Ok);
-    EXPECT_EQ(box.title, QStringLiteral("Can't find log file"));
-    EXPECT_EQ(box.text, kMissingLogText);
-    EXPECT_TRUE(QDir(program).isEmpty());
-    EXPECT_FALSE(QDir(fake.dataFolderPath).exists());
-    EXPECT_EQ(fake.settingQuery, QStringList({QStringLiteral("Milvane"), QStringLiteral("Userdata"),
-                                              QStringLiteral("uUsrPath")}));
-}
-
 TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Milvane Runtally"));
     EXPECT_EQ(window.size(), QSize(397, 580));
