@@ -7,6 +7,7 @@
 #include "platform/systemlog.h"
 #include "scan/bytesink.h"
 #include "scan/logscan.h"
+#include "scan/threadfailure.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -52,6 +53,9 @@ private:
     int findLog(Options& options);
     int toStandardOutput(QFile& log, const Options& options);
     int toFiles(QFile& log, const Options& options);
+    int writeFiles(QFile& log, const std::array<QString, 2>& paths,
+                   std::array<std::unique_ptr<platform::StagedFile>, 2>& files,
+                   std::array<std::unique_ptr<scan::BufferedFileSink>, 2>& sinks);
     int scan(QFile& log, const scan::ScanOutputs& outputs);
     scan::ReadProgress progressFor(qint64 size);
     void say(const QString& text) { streams_.out.write(text.toLocal8Bit()); }
@@ -151,8 +155,11 @@ scan::ReadProgress Command::progressFor(qint64 size) {
 int Command::scan(QFile& log, const scan::ScanOutputs& outputs) {
     scan::ScanTotals totals;
     const std::string today = platform::todayForReport(environment_);
-    if (auto failure = scan::scanLog(log, today, outputs, totals, progressFor(log.size())))
-        return failOn(kExitLogUnreadable, log.fileName(), *failure);
+    std::optional<QString> failure;
+    if (auto thrown = scan::exceptionFrom(
+            [&] { failure = scan::scanLog(log, today, outputs, totals, progressFor(log.size())); }))
+        failure = thrown;
+    if (failure) return failOn(kExitLogUnreadable, log.fileName(), *failure);
     return kExitOk;
 }
 
@@ -161,7 +168,10 @@ int Command::toStandardOutput(QFile& log, const Options& options) {
     scan::NullSink other;
     const scan::ScanOutputs outputs =
         options.csv ? scan::ScanOutputs{other, out} : scan::ScanOutputs{out, other};
-    if (const int status = scan(log, outputs); status != kExitOk) return status;
+    if (const int status = scan(log, outputs); status != kExitOk) {
+        out.abandon();
+        return status;
+    }
     if (!out.flush()) return failOn(kExitWriteFailed, out.path(), out.error());
     return kExitOk;
 }
@@ -183,6 +193,16 @@ int Command::toFiles(QFile& log, const Options& options) {
         if (!files[i]->open()) return failOn(kExitWriteFailed, files[i]->problem());
         sinks[i] = std::make_unique<scan::BufferedFileSink>(files[i]->device(), paths[i]);
     }
+    const int status = writeFiles(log, paths, files, sinks);
+    // On a failure the files are dropped uncommitted, once their writing threads let go of them.
+    for (auto& sink : sinks)
+        sink->abandon();
+    return status;
+}
+
+int Command::writeFiles(QFile& log, const std::array<QString, 2>& paths,
+                        std::array<std::unique_ptr<platform::StagedFile>, 2>& files,
+                        std::array<std::unique_ptr<scan::BufferedFileSink>, 2>& sinks) {
     if (const int status = scan(log, {*sinks[1], *sinks[0]}); status != kExitOk) return status;
     for (size_t i = 0; i < files.size(); ++i) {
         // Flushed and checked before either file is committed.

@@ -1,7 +1,10 @@
 #include "scan/bytesink.h"
 
+#include "scan/threadfailure.h"
+
 #include <QFileDevice>
 #include <QIODevice>
+#include <QtGlobal>
 #include <cstdint>
 #include <cstring>
 
@@ -46,9 +49,23 @@ BufferedFileSink::BufferedFileSink(QIODevice& device, QString path)
       writer_([this] { writeLoop(); }) {}
 
 BufferedFileSink::~BufferedFileSink() {
+    if (abandoned_) return;
+    bool unwritten = filled_ > 0;
     {
         const std::lock_guard lock(mutex_);
-        stopping_ = true;
+        unwritten = unwritten || hasPending_;
+    }
+    if (unwritten) qWarning("%s: dropped without flush() or abandon()", qUtf8Printable(path_));
+    abandon();
+}
+
+void BufferedFileSink::abandon() {
+    if (abandoned_) return;
+    abandoned_ = true;
+    filled_ = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        dropping_ = true;
     }
     changed_.notify_all();
     writer_.join();
@@ -59,6 +76,7 @@ void BufferedFileSink::write(std::string_view bytes) {
 }
 
 void BufferedFileSink::write(std::span<const std::string_view> pieces) {
+    if (abandoned_) return;
     size_t size = 0;
     for (std::string_view piece : pieces)
         size += piece.size();
@@ -99,6 +117,7 @@ void BufferedFileSink::handOver() {
 }
 
 bool BufferedFileSink::flush() {
+    if (abandoned_) return false;
     handOver();
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !hasPending_; });
@@ -110,15 +129,22 @@ QString BufferedFileSink::error() const {
     return error_;
 }
 
+// The writing thread: writes each block handed over until the sink is abandoned. An exception
+// from a write counts as a failed write.
 void BufferedFileSink::writeLoop() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return hasPending_ || stopping_; });
-        if (!hasPending_) return;
+        changed_.wait(lock, [this] { return hasPending_ || dropping_; });
+        if (dropping_) return;
         const bool skip = failed_;
         lock.unlock();
-        if (!skip) writeOut(pending_.get(), pendingSize_);
+        std::optional<QString> thrown;
+        if (!skip) thrown = exceptionFrom([this] { writeOut(pending_.get(), pendingSize_); });
         lock.lock();
+        if (thrown) {
+            failed_ = true;
+            error_ = std::move(*thrown);
+        }
         hasPending_ = false;
         changed_.notify_all();
     }
@@ -130,7 +156,10 @@ void BufferedFileSink::writeOut(const char* data, size_t size) {
         startWriteback(written);
         return;
     }
-    const QString reason = device_.errorString();
+    fail(device_.errorString());
+}
+
+void BufferedFileSink::fail(const QString& reason) {
     const std::lock_guard lock(mutex_);
     failed_ = true;
     error_ = reason;

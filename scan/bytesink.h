@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,19 +47,28 @@ public:
 
 // Writes to an open device through large blocks. A full block is written on a thread of its own
 // while the next one fills, so the scan does not wait for the disk; the device is used by that
-// thread alone until flush() returns. The first failed write is remembered and everything after
-// it dropped, so a full disk ends in one clear error, not a crash or a file with holes.
+// thread alone until flush() or abandon() returns. The first failed write (or an exception on the
+// writing thread) is remembered and everything after it dropped, so a full disk ends in one clear
+// error, not a crash or a file with holes.
+//
+// Every sink ends with flush() (all bytes written) or abandon() (the rest dropped on purpose);
+// only after either may its device be closed or removed.
 class BufferedFileSink final : public ByteSink {
 public:
     static constexpr size_t kBlockSize = size_t{1} << 20;
 
     BufferedFileSink(QIODevice& device, QString path);
-    ~BufferedFileSink() override; // waits for the writing thread
+    ~BufferedFileSink() override; // abandons what was neither flushed nor abandoned, with a warning
+    BufferedFileSink(const BufferedFileSink&) = delete;
+    BufferedFileSink& operator=(const BufferedFileSink&) = delete;
 
     void write(std::string_view bytes) override;
     void write(std::span<const std::string_view> pieces) override;
     // Writes out everything and waits for it; false (with error() set) if any write failed.
     bool flush();
+    // Drops what is not written yet, waits for a write under way and stops the writing thread.
+    // Later writes are dropped too. The device is the caller's again when this returns.
+    void abandon();
 
     const QString& path() const { return path_; }
     QString error() const;
@@ -66,6 +76,7 @@ public:
 private:
     void handOver();
     void writeLoop();
+    void fail(const QString& reason);             // on the writing thread
     void writeOut(const char* data, size_t size); // on the writing thread
     void startWriteback(qint64 size);             // on the writing thread
 
@@ -79,11 +90,12 @@ private:
     std::unique_ptr<char[]> pending_; // the block being written, on the writing thread
     size_t pendingSize_ = 0;
     bool hasPending_ = false;
-    bool stopping_ = false;
+    bool dropping_ = false; // abandoned: the writing thread writes nothing more
     bool failed_ = false;
     QString error_;
     qint64 writtenBytes_ = 0; // on the writing thread
     std::thread writer_;
+    bool abandoned_ = false; // on the caller's thread
 };
 
 } // namespace scan

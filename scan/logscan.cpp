@@ -4,6 +4,7 @@
 #include "scan/recordsource.h"
 #include "scan/reportlayout.h"
 #include "scan/tempfiles.h"
+#include "scan/threadfailure.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,14 +95,17 @@ std::optional<QString> scanLog(QIODevice& log, const std::string& today, const S
 }
 
 ScanResult runLogScan(const ScanRequest& request) {
-    ScanResult result;
-
     QFile log(request.logPath);
     if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        ScanResult result;
         result.logProblem = FileProblem{request.logPath, log.errorString()};
         return result;
     }
+    return runLogScan(request, log);
+}
 
+ScanResult runLogScan(const ScanRequest& request, QIODevice& log) {
+    ScanResult result;
     TempFiles temp = createTempFiles(request.tempFolders, result.tempProblems);
     result.tempFolder = temp.folder;
     NullSink noFile;
@@ -115,14 +119,22 @@ ScanResult runLogScan(const ScanRequest& request) {
     const ScanOutputs outputs{reportFile ? static_cast<ByteSink&>(*reportFile) : noFile,
                               csvFile ? static_cast<ByteSink&>(*csvFile) : noFile,
                               request.keepReportText ? &reportText : nullptr};
-    if (auto failure = scanLog(log, request.today, outputs, result)) {
-        result.logProblem = FileProblem{request.logPath, *failure};
+    std::optional<QString> failure;
+    if (auto thrown =
+            exceptionFrom([&] { failure = scanLog(log, request.today, outputs, result); }))
+        failure = thrown;
+    if (failure) {
+        // The writing threads let go of the files before they are closed and removed.
+        if (reportFile) {
+            reportFile->abandon();
+            csvFile->abandon();
+        }
         temp.removeBoth();
+        result.logProblem = FileProblem{request.logPath, *failure};
         result.tempFolder.clear();
         return result;
     }
 
-    log.close();
     if (reportFile) {
         completeTempFile(*reportFile, *temp.report, result.tempProblems);
         completeTempFile(*csvFile, *temp.csv, result.tempProblems);

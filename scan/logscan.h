@@ -70,8 +70,11 @@ struct ScanResult : ScanTotals {
 };
 
 // Reads the whole log and writes report.tmp and csv.tmp. The caller has checked that the log
-// exists. Never touches a widget.
+// exists. Never touches a widget. A failure part way (a failed read, an exception on any thread
+// of the scan) leaves no temporary file behind and is told in logProblem.
 ScanResult runLogScan(const ScanRequest& request);
+// The same over a log that is already open; request.logPath names it in a problem.
+ScanResult runLogScan(const ScanRequest& request, QIODevice& log);
 
 // Adds every CUT record of an open log to the tally, reading and parsing blocks of `blockSize`
 // bytes on a thread of their own. Returns the reason if reading failed part way.

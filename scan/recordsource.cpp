@@ -1,6 +1,7 @@
 #include "scan/recordsource.h"
 
 #include "scan/linesplitter.h"
+#include "scan/threadfailure.h"
 
 #include <QIODevice>
 
@@ -57,7 +58,21 @@ void RecordSource::hand(RecordBatch* batch, bool last) {
     changed_.notify_all();
 }
 
+// The reading thread. A failed read, or an exception while reading or parsing, ends the batches
+// with that reason as the error.
 void RecordSource::parseLoop() {
+    if (auto reason = exceptionFrom([this] { parseBlocks(); })) finishWithError(*reason);
+}
+
+void RecordSource::finishWithError(const QString& reason) {
+    {
+        const std::lock_guard lock(mutex_);
+        error_ = reason;
+    }
+    hand(nullptr, true);
+}
+
+void RecordSource::parseBlocks() {
     LineSplitter splitter;
     RecordReader reader;
     for (;;) {
@@ -72,14 +87,7 @@ void RecordSource::parseLoop() {
             if (auto record = reader.read(line)) batch->records.push_back(*record);
         };
         const qint64 got = log_.read(batch->block.get(), static_cast<qint64>(blockSize_));
-        if (got < 0) {
-            const QString reason = log_.errorString();
-            {
-                const std::lock_guard lock(mutex_);
-                error_ = reason;
-            }
-            return hand(nullptr, true);
-        }
+        if (got < 0) return finishWithError(log_.errorString());
         batch->bytes = got;
         if (got == 0) {
             splitter.finish(addRecord);

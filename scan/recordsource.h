@@ -28,7 +28,8 @@ struct RecordBatch {
 
 // Reads a log, cuts it into lines and picks out its CUT records on a thread of its own, so that
 // the scan adds up and writes one block while the next is read and parsed. The device is used by
-// that thread alone until the source is destroyed.
+// that thread alone until the source is destroyed. A failed read and an exception on that thread
+// both end the batches early, with the reason in error().
 class RecordSource {
 public:
     RecordSource(QIODevice& log, size_t blockSize);
@@ -45,6 +46,8 @@ private:
     static constexpr size_t kBatches = 3; // one parsed, one waiting, one being added up
 
     void parseLoop();
+    void parseBlocks();
+    void finishWithError(const QString& reason);
     RecordBatch* takeFreeBatch();
     void hand(RecordBatch* batch, bool last);
 

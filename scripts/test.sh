@@ -2,13 +2,15 @@
 # Installs what is missing, builds, and runs every test:
 #   unit      the test suite (offscreen: no display needed);
 #   sanitize  the same suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#   tsan      the tests of the threaded scan, the save and the command, built with
+#             ThreadSanitizer (the window's own tests add nothing there and are left out);
 #   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120);
 #   package   the Debian package built, unpacked and its program run (scripts/package-check.sh);
 #   windows   the Windows build under Wine: the suite, the same bytes as on Linux, the registry,
 #             and the zip in a clean prefix (scripts/windows.sh; skipped without the toolchain).
 # RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-stages="${RUNTALLY_TEST_STAGES:-unit sanitize fuzz package windows}"
+stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package windows}"
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
@@ -23,6 +25,17 @@ if [[ " $stages " == *" sanitize "* ]]; then
     BUILD="$REPO/build-asan" build -DRUNTALLY_TESTS=ON -DRUNTALLY_SANITIZE=ON \
         -DCMAKE_BUILD_TYPE=Debug
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$REPO/build-asan" -j2
+fi
+if [[ " $stages " == *" tsan "* ]]; then
+    tsan_build="$REPO/build-tsan"
+    cmake -S "$REPO" -B "$tsan_build" -G Ninja -DRUNTALLY_TESTS=ON -DRUNTALLY_TSAN=ON \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$tsan_build" -j2 --target runtally_tests
+    # One process for all of them: starting each test under ThreadSanitizer costs more than it.
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "$tsan_build/tests/runtally_tests" \
+        --gtest_brief=1 \
+        --gtest_filter='-ReportViewTest.*:Window.*:Logs/WindowGolden.*:Rows/CloseFaults.*' |
+        tee -a "$results"
 fi
 if [[ " $stages " == *" fuzz "* ]]; then
     bash "$REPO/scripts/fuzz.sh" | tee -a "$results"

@@ -1,0 +1,148 @@
+// The scan's threads on failure paths: a log that fails or throws part way, an output that fills
+// up after several blocks, a writer that throws. Each ends in a message naming the file, with no
+// partial file left to pass for a whole one. Under ThreadSanitizer these also show that no file
+// is closed while a writing thread still uses it.
+#include "cli/reportcommand.h"
+#include "faults.h"
+#include "scan/bytesink.h"
+#include "windowfixture.h"
+
+#include <QBuffer>
+#include <new>
+
+namespace {
+
+constexpr qint64 kMiB = qint64{1} << 20;
+
+// A log of CUT records only: about 0.75 bytes of report and 0.7 of CSV per byte of log.
+QByteArray cutHeavyLog(qint64 bytes) {
+    QByteArray log;
+    log.reserve(bytes + 100);
+    for (int line = 0; log.size() < bytes; ++line)
+        log += QStringLiteral("C:\\Jobs\\part_%1.mvc,CUT,0:00:01:05,Steel,08:15:00,%2/01/2026\r\n")
+                   .arg(line % 10000, 4, 10, QLatin1Char('0'))
+                   .arg(1 + line / 5000 % 28)
+                   .toLatin1();
+    return log;
+}
+
+enum class Breakdown { ReadFails, Throws };
+
+// Serves a log's bytes up to an offset, then breaks down: a failed read, or an exception. Its
+// writes break down the same way.
+class BreakingDevice final : public QIODevice {
+public:
+    BreakingDevice(QByteArray bytes, qint64 breakAt, Breakdown how)
+        : bytes_(std::move(bytes)), breakAt_(breakAt), how_(how) {
+        open(QIODevice::ReadWrite);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 size) override {
+        if (served_ >= breakAt_) return breakDown();
+        size = std::min({size, breakAt_ - served_, bytes_.size() - served_});
+        std::memcpy(data, bytes_.constData() + served_, static_cast<size_t>(size));
+        served_ += size;
+        return size;
+    }
+    qint64 writeData(const char*, qint64) override { return breakDown(); }
+
+private:
+    qint64 breakDown() {
+        if (how_ == Breakdown::Throws) throw std::bad_alloc();
+        setErrorString(QStringLiteral("Input/output error"));
+        return -1;
+    }
+
+    QByteArray bytes_;
+    qint64 breakAt_;
+    Breakdown how_;
+    qint64 served_ = 0;
+};
+
+struct BreakdownRow {
+    const char* name;
+    Breakdown how;
+    const char* reason;
+};
+
+class LogBreaksDown : public ::testing::TestWithParam<BreakdownRow> {};
+
+TEST_P(LogBreaksDown, AfterSeveralBlocksLeavesNoTemporaryFile) {
+    QTemporaryDir dir;
+    // 6 MiB of log hand about 9 MiB of report and CSV to the writing threads first.
+    BreakingDevice log(cutHeavyLog(8 * kMiB), 6 * kMiB, GetParam().how);
+    const QString path = QStringLiteral("/user/mvsys.log");
+    const scan::ScanResult result = scan::runLogScan({path, {dir.path()}, "7/12/2026", true}, log);
+
+    ASSERT_TRUE(result.logProblem);
+    EXPECT_EQ(result.logProblem->path, path);
+    EXPECT_EQ(result.logProblem->reason, QLatin1String(GetParam().reason));
+    EXPECT_TRUE(result.tempFolder.isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LogBreaksDown,
+    ::testing::Values(BreakdownRow{"ReadFails", Breakdown::ReadFails, "Input/output error"},
+                      BreakdownRow{"Throws", Breakdown::Throws, "Out of memory"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+class FullDisk : public Window {
+protected:
+    void SetUp() override {
+        Window::SetUp();
+        testfiles::write(fake.setting + QStringLiteral("/mvsys.log"), cutHeavyLog(8 * kMiB));
+    }
+    // The disk fills up after several blocks of each file; false where it cannot.
+    bool fill() {
+        full_ = makeFault<FileSizeLimit>(3 * kMiB);
+        return full_.cannot.isEmpty();
+    }
+
+private:
+    Arranged full_;
+};
+
+TEST_F(FullDisk, AfterSeveralBlocksTheWindowTellsWhichFile) {
+    if (!fill()) GTEST_SKIP() << "cannot fill the disk";
+    fake.answerNextMessage(platform::Answer::Ok);
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(fake.shownMessages().size(), 1u);
+    EXPECT_EQ(fake.shownMessages()[0].title, QStringLiteral("Can't write report files"));
+    EXPECT_TRUE(fake.shownMessages()[0].text.contains(QDir::toNativeSeparators(reportTemp())));
+    EXPECT_FALSE(window.tempFilesComplete());
+    window.close();
+    EXPECT_TRUE(QDir(program).isEmpty());
+}
+
+TEST_F(FullDisk, AfterSeveralBlocksTheCommandTellsWhichFileAndCommitsNone) {
+    const QString name = root.filePath(QStringLiteral("out/weekly"));
+    QDir().mkpath(root.filePath(QStringLiteral("out")));
+    QBuffer out, err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    if (!fill()) GTEST_SKIP() << "cannot fill the disk";
+    const int status =
+        cli::runReportCommand({QStringLiteral("runtally-report"), QStringLiteral("-o"), name,
+                               fake.setting + QStringLiteral("/mvsys.log")},
+                              {out, err, false});
+    EXPECT_EQ(status, cli::kExitWriteFailed);
+    EXPECT_TRUE(err.data().contains(QDir::toNativeSeparators(name).toLocal8Bit() + ".csv: "))
+        << err.data().toStdString();
+    EXPECT_TRUE(QDir(root.filePath(QStringLiteral("out"))).isEmpty()); // nothing left behind
+}
+
+TEST(WritingThread, AnExceptionThereIsAFailedWrite) {
+    BreakingDevice output({}, 0, Breakdown::Throws);
+    QBuffer err;
+    err.open(QIODevice::WriteOnly);
+    const int status = cli::runReportCommand(
+        {QStringLiteral("runtally-report"), testfiles::dataPath(QStringLiteral("blocks.log"))},
+        {output, err, false});
+    EXPECT_EQ(status, cli::kExitWriteFailed);
+    EXPECT_EQ(err.data(), "runtally-report: standard output: Out of memory\n");
+}
+
+} // namespace
