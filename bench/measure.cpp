@@ -1,5 +1,6 @@
-// measure RUNS COMMAND...: runs a command RUNS times and prints its median wall time in
-// milliseconds and its largest peak resident memory in MB, as "ms=... rss_mb=...".
+// measure RUNS COMMAND...: runs a command RUNS times and prints its median wall time and median
+// CPU time (user and system, all threads) in milliseconds and its largest peak resident memory
+// in MB, as "ms=... cpu_ms=... rss_mb=...".
 // The command's output goes to /dev/null; a failing run fails the measurement.
 #include <algorithm>
 #include <chrono>
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     }
     const int runs = std::atoi(argv[1]);
     std::vector<double> times;
+    std::vector<double> cpuTimes;
     long peakKb = 0;
     for (int run = 0; run < runs; ++run) {
         const auto start = std::chrono::steady_clock::now();
@@ -38,9 +40,15 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         times.push_back(took.count());
+        const auto milliseconds = [](const timeval& time) {
+            return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_usec) / 1e3;
+        };
+        cpuTimes.push_back(milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime));
         peakKb = std::max(peakKb, usage.ru_maxrss);
     }
     std::sort(times.begin(), times.end());
-    std::printf("ms=%.0f rss_mb=%.1f\n", times[times.size() / 2], peakKb / 1024.0);
+    std::sort(cpuTimes.begin(), cpuTimes.end());
+    std::printf("ms=%.0f cpu_ms=%.0f rss_mb=%.1f\n", times[times.size() / 2],
+                cpuTimes[cpuTimes.size() / 2], peakKb / 1024.0);
     return 0;
 }

@@ -55,7 +55,8 @@ public:
 // only after either may its device be closed or removed.
 class BufferedFileSink final : public ByteSink {
 public:
-    static constexpr size_t kBlockSize = size_t{1} << 20;
+    // As the blocks read: few fresh pages to touch, and still few writes.
+    static constexpr size_t kBlockSize = size_t{1} << 18;
 
     BufferedFileSink(QIODevice& device, QString path);
     ~BufferedFileSink() override; // abandons what was neither flushed nor abandoned, with a warning

@@ -43,7 +43,9 @@ struct ScanOutputs {
     ByteSink* reportText = nullptr;
 };
 
-constexpr size_t kReadBlockSize = size_t{1} << 20;
+// Small enough that the blocks in flight take few fresh pages, large enough that handing them
+// from thread to thread costs next to nothing.
+constexpr size_t kReadBlockSize = size_t{1} << 18;
 
 // Called after every block read with the number of bytes read so far.
 using ReadProgress = std::function<void(qint64 bytesRead)>;
@@ -77,7 +79,7 @@ ScanResult runLogScan(const ScanRequest& request);
 ScanResult runLogScan(const ScanRequest& request, QIODevice& log);
 
 // Adds every CUT record of an open log to the tally, reading and parsing blocks of `blockSize`
-// bytes on a thread of their own. Returns the reason if reading failed part way.
+// bytes on threads of their own. Returns the reason if reading failed part way.
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize = kReadBlockSize,
                                const ReadProgress& progress = {});
 

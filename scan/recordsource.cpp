@@ -4,15 +4,25 @@
 #include "scan/threadfailure.h"
 
 #include <QIODevice>
+#include <algorithm>
+#include <cstring>
 
 namespace scan {
 
-RecordSource::RecordSource(QIODevice& log, size_t blockSize) : log_(log), blockSize_(blockSize) {
+namespace {} // namespace
+
+RecordSource::RecordSource(QIODevice& log, size_t blockSize)
+    : log_(log), blockSize_(blockSize), batches_(kBatches) {
+    // Room in front of each block for the unfinished line of the block before; a longer one
+    // makes its batch's block grow.
+    constexpr size_t kCarryRoom = 4096;
     for (RecordBatch& batch : batches_) {
-        batch.block = std::make_unique_for_overwrite<char[]>(blockSize_);
+        batch.capacity = blockSize_ + kCarryRoom;
+        batch.block = std::make_unique_for_overwrite<char[]>(batch.capacity);
         free_.push_back(&batch);
     }
-    parser_ = std::thread([this] { parseLoop(); });
+    for (size_t i = 0; i < kParsers; ++i)
+        parsers_.emplace_back([this] { parseLoop(); });
 }
 
 RecordSource::~RecordSource() {
@@ -21,23 +31,61 @@ RecordSource::~RecordSource() {
         stopping_ = true;
     }
     changed_.notify_all();
-    parser_.join();
+    for (std::thread& parser : parsers_)
+        parser.join();
 }
 
 const RecordBatch* RecordSource::next() {
     std::unique_lock lock(mutex_);
-    if (current_) free_.push_back(std::exchange(current_, nullptr));
+    if (current_) {
+        free_.push_back(std::exchange(current_, nullptr));
+        ++wanted_;
+    }
     changed_.notify_all();
-    changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
-    if (ready_.empty()) return nullptr;
-    current_ = ready_.front();
-    ready_.pop_front();
+    const auto ended = [this] { return end_ && wanted_ >= *end_; };
+    changed_.wait(lock, [&] { return ended() || ready_.contains(wanted_); });
+    if (ended()) return nullptr;
+    const auto batch = ready_.find(wanted_);
+    current_ = batch->second;
+    ready_.erase(batch);
     return current_;
 }
 
 std::optional<QString> RecordSource::error() {
     const std::lock_guard lock(mutex_);
     return error_;
+}
+
+// A parsing thread. A failed read, or an exception while reading or parsing, ends the batches
+// with that reason as the error.
+void RecordSource::parseLoop() {
+    if (auto reason = exceptionFrom([this] { parseTurns(); })) endWith(*reason);
+}
+
+void RecordSource::parseTurns() {
+    LineSplitter splitter;
+    RecordReader reader;
+    while (RecordBatch* batch = takeFreeBatch()) {
+        const std::optional<Stretch> stretch = readStretch(*batch);
+        if (!stretch) {
+            const std::lock_guard lock(mutex_);
+            free_.push_back(batch);
+            return;
+        }
+        batch->records.clear();
+        batch->heldLine.clear();
+        // The lines lie within the stretch, except a last line without a line end, which the
+        // splitter holds; the batch keeps its own copy of that one for its records to point into.
+        const auto addRecord = [&](std::string_view line) {
+            if (splitter.holds(line)) line = batch->heldLine.assign(line);
+            if (auto record = reader.read(line)) batch->records.push_back(*record);
+        };
+        splitter.feed(
+            std::string_view(batch->block.get() + stretch->begin, stretch->end - stretch->begin),
+            addRecord);
+        splitter.finish(addRecord);
+        deliver(batch, *stretch);
+    }
 }
 
 RecordBatch* RecordSource::takeFreeBatch() {
@@ -49,53 +97,98 @@ RecordBatch* RecordSource::takeFreeBatch() {
     return batch;
 }
 
-void RecordSource::hand(RecordBatch* batch, bool last) {
+// Reads the next block into `batch`, behind room for the unfinished line of the block before.
+// Nothing once the log has ended or failed.
+std::optional<RecordSource::Stretch> RecordSource::readStretch(RecordBatch& batch) {
+    const std::lock_guard lock(readMutex_);
+    if (readEnded_) return std::nullopt;
+    const size_t room = batch.capacity - blockSize_;
+    char* const fresh = batch.block.get() + room;
+    const qint64 got = log_.read(fresh, static_cast<qint64>(blockSize_));
+    if (got < 0) {
+        readEnded_ = true;
+        endWith(log_.errorString());
+        return std::nullopt;
+    }
+    batch.bytes = got;
+    Stretch stretch{room, room, nextSequence_++, got == 0};
+    if (stretch.last) { // the log's last line, if it has no line end
+        readEnded_ = true;
+        placeUnfinishedLine(batch, stretch);
+        unfinished_.clear();
+        return stretch;
+    }
+
+    const std::string_view bytes(fresh, static_cast<size_t>(got));
+    size_t begin = 0;
+    if (skippingLine_) {
+        begin = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        skippingLine_ = begin == bytes.size();
+    }
+    const size_t lastEnd = bytes.find_last_of("\r\n");
+    if (lastEnd == std::string_view::npos || lastEnd < begin) {
+        keepUnfinishedLine(bytes.substr(begin));
+        return stretch;
+    }
+    const size_t cut = lastEnd + 1;
+    stretch.begin = room + begin;
+    stretch.end = room + cut;
+    spare_.assign(bytes.substr(cut));
+    placeUnfinishedLine(batch, stretch);
+    unfinished_.swap(spare_);
+    keepUnfinishedLine({});
+    return stretch;
+}
+
+// Puts the unfinished line of the block before in front of the stretch; the block grows when
+// the line is longer than the room there.
+void RecordSource::placeUnfinishedLine(RecordBatch& batch, Stretch& stretch) {
+    const size_t carried = unfinished_.size();
+    if (carried > stretch.begin) {
+        const size_t size = stretch.end - stretch.begin;
+        auto grown = std::make_unique_for_overwrite<char[]>(carried + blockSize_);
+        std::memcpy(grown.get() + carried, batch.block.get() + stretch.begin, size);
+        batch.block = std::move(grown);
+        batch.capacity = carried + blockSize_;
+        stretch.begin = carried;
+        stretch.end = carried + size;
+    }
+    stretch.begin -= carried;
+    std::memcpy(batch.block.get() + stretch.begin, unfinished_.data(), carried);
+}
+
+// Adds `more` to the unfinished line. A line grown longer than a line may be is dropped, and so
+// is the rest of it in later blocks. A CR LF cut between two blocks leaves an empty line in the
+// second, which counts for nothing.
+void RecordSource::keepUnfinishedLine(std::string_view more) {
+    if (skippingLine_) return;
+    unfinished_.append(more);
+    if (unfinished_.size() <= LineSplitter::kMaxLineLength) return;
+    skippingLine_ = true;
+    unfinished_ = std::string();
+}
+
+void RecordSource::deliver(RecordBatch* batch, const Stretch& stretch) {
     {
         const std::lock_guard lock(mutex_);
-        if (batch) ready_.push_back(batch);
-        finished_ = finished_ || last;
+        ready_.emplace(stretch.sequence, batch);
+        if (stretch.last) limitEnd(stretch.sequence + 1);
     }
     changed_.notify_all();
 }
 
-// The reading thread. A failed read, or an exception while reading or parsing, ends the batches
-// with that reason as the error.
-void RecordSource::parseLoop() {
-    if (auto reason = exceptionFrom([this] { parseBlocks(); })) finishWithError(*reason);
-}
-
-void RecordSource::finishWithError(const QString& reason) {
+// No batch after those the caller has taken: the scan fails with `reason`.
+void RecordSource::endWith(const QString& reason) {
     {
         const std::lock_guard lock(mutex_);
-        error_ = reason;
+        if (!error_) error_ = reason;
+        limitEnd(wanted_);
     }
-    hand(nullptr, true);
+    changed_.notify_all();
 }
 
-void RecordSource::parseBlocks() {
-    LineSplitter splitter;
-    RecordReader reader;
-    for (;;) {
-        RecordBatch* batch = takeFreeBatch();
-        if (!batch) return;
-        batch->records.clear();
-        batch->heldLine.clear();
-        const auto addRecord = [&](std::string_view line) {
-            // A line that began in an earlier block lives in the splitter until its next line;
-            // the batch keeps its own copy for its records to point into.
-            if (splitter.holds(line)) line = batch->heldLine.assign(line);
-            if (auto record = reader.read(line)) batch->records.push_back(*record);
-        };
-        const qint64 got = log_.read(batch->block.get(), static_cast<qint64>(blockSize_));
-        if (got < 0) return finishWithError(log_.errorString());
-        batch->bytes = got;
-        if (got == 0) {
-            splitter.finish(addRecord);
-            return hand(batch, true);
-        }
-        splitter.feed(std::string_view(batch->block.get(), static_cast<size_t>(got)), addRecord);
-        hand(batch, false);
-    }
+void RecordSource::limitEnd(size_t count) {
+    end_ = end_ ? std::min(*end_, count) : count;
 }
 
 } // namespace scan

@@ -3,13 +3,13 @@
 #include "scan/logrecord.h"
 
 #include <QString>
-#include <array>
 #include <condition_variable>
-#include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -17,53 +17,80 @@ class QIODevice;
 
 namespace scan {
 
-// The CUT records of one block of the log, in log order. The records' views point into the
-// block, or into `heldLine` for the one line that began in an earlier block.
+// The CUT records of one stretch of the log, in log order. The records' views point into the
+// block, or into `heldLine` for a last line without a line end.
 struct RecordBatch {
-    std::unique_ptr<char[]> block;
+    std::unique_ptr<char[]> block; // room for an unfinished line, then a block of the log
+    size_t capacity = 0;
     std::string heldLine;
     std::vector<CutRecord> records;
-    qint64 bytes = 0; // of the log, in this block
+    qint64 bytes = 0; // read from the log into this batch
 };
 
-// Reads a log, cuts it into lines and picks out its CUT records on a thread of its own, so that
-// the scan adds up and writes one block while the next is read and parsed. The device is used by
-// that thread alone until the source is destroyed. A failed read and an exception on that thread
-// both end the batches early, with the reason in error().
+// Reads a log and picks out its CUT records on threads of their own, so that the scan adds up
+// and writes one batch while the next ones are read and parsed. Each parsing thread in turn reads
+// a block, puts the unfinished line of the block before in front of it, keeps its own unfinished
+// line for the next, and parses the whole lines while the other thread reads; the batches reach
+// the caller in log order. The device is used by
+// these threads alone until the source is destroyed. A failed read and an exception on a parsing
+// thread both end the batches early, with the reason in error().
 class RecordSource {
 public:
     RecordSource(QIODevice& log, size_t blockSize);
-    ~RecordSource(); // stops and waits for the thread
+    ~RecordSource(); // stops and waits for the threads
     RecordSource(const RecordSource&) = delete;
     RecordSource& operator=(const RecordSource&) = delete;
 
-    // The next batch, valid until the next call; null at the end or after a failed read.
+    // The next batch, valid until the next call; null at the end or after a failure.
     const RecordBatch* next();
     // Why reading failed, once next() has returned null.
     std::optional<QString> error();
 
 private:
-    static constexpr size_t kBatches = 3; // one parsed, one waiting, one being added up
+    static constexpr size_t kParsers = 2;
+    static constexpr size_t kBatches = kParsers + 2; // being parsed, waiting, being added up
+
+    // What one turn of reading leaves to parse in the batch's block: whole lines (and, at the
+    // log's end, its last line) from `begin` to `end`.
+    struct Stretch {
+        size_t begin = 0;
+        size_t end = 0;
+        size_t sequence = 0;
+        bool last = false;
+    };
 
     void parseLoop();
-    void parseBlocks();
-    void finishWithError(const QString& reason);
+    void parseTurns();
     RecordBatch* takeFreeBatch();
-    void hand(RecordBatch* batch, bool last);
+    std::optional<Stretch> readStretch(RecordBatch& batch);
+    void placeUnfinishedLine(RecordBatch& batch, Stretch& stretch);
+    void keepUnfinishedLine(std::string_view more);
+    void deliver(RecordBatch* batch, const Stretch& stretch);
+    void endWith(const QString& reason);
+    void limitEnd(size_t count); // with mutex_ held
 
     QIODevice& log_;
     const size_t blockSize_;
-    std::array<RecordBatch, kBatches> batches_;
-    RecordBatch* current_ = nullptr; // the caller's batch
+    std::vector<RecordBatch> batches_;
+
+    // Reading, by one parsing thread at a time.
+    std::mutex readMutex_;
+    std::string unfinished_;    // the start of a line that goes on in the next block
+    std::string spare_;         // the next block's unfinished line, while this one is placed
+    bool skippingLine_ = false; // inside a line too long to keep
+    bool readEnded_ = false;
+    size_t nextSequence_ = 0;
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<RecordBatch*> free_;
-    std::deque<RecordBatch*> ready_;
-    bool finished_ = false; // no batch will come after those ready
+    std::map<size_t, RecordBatch*> ready_; // by sequence
+    size_t wanted_ = 0;                    // the sequence the caller takes next
+    std::optional<size_t> end_;            // the number of batches there will be, once known
     bool stopping_ = false;
     std::optional<QString> error_;
-    std::thread parser_;
+    RecordBatch* current_ = nullptr; // the caller's batch
+    std::vector<std::thread> parsers_;
 };
 
 } // namespace scan

@@ -5,6 +5,8 @@
 #include "cli/reportcommand.h"
 #include "faults.h"
 #include "scan/bytesink.h"
+#include "scan/linesplitter.h"
+#include "scan/reportlayout.h"
 #include "windowfixture.h"
 
 #include <QBuffer>
@@ -132,6 +134,31 @@ TEST_F(FullDisk, AfterSeveralBlocksTheCommandTellsWhichFileAndCommitsNone) {
     EXPECT_TRUE(err.data().contains(QDir::toNativeSeparators(name).toLocal8Bit() + ".csv: "))
         << err.data().toStdString();
     EXPECT_TRUE(QDir(root.filePath(QStringLiteral("out"))).isEmpty()); // nothing left behind
+}
+
+// A CUT record padded to `length` bytes, counting `seconds`.
+std::string cutRecord(size_t length, int seconds) {
+    const std::string fields =
+        ",CUT,0:00:00:0" + std::to_string(seconds) + ",x,08:00:00,01/01/2026";
+    return "C:\\" + std::string(length - fields.size() - 3, 'p') + fields;
+}
+
+// A line as long as a line may be counts and a longer one is skipped whole, wherever the read
+// blocks end and whichever reading thread meets it.
+TEST(ReadingThreads, SkipLinesTooLongToKeepWhateverTheBlockSize) {
+    const size_t limit = scan::LineSplitter::kMaxLineLength;
+    const std::string log = cutRecord(40, 1) + "\r\n" + cutRecord(limit, 2) + "\r\n" +
+                            cutRecord(limit + 1, 4) + "\n" + cutRecord(40, 8);
+    for (size_t blockSize : {size_t{1000}, size_t{65536}, limit - 1, limit + 3}) {
+        QBuffer device;
+        device.setData(log.data(), static_cast<qsizetype>(log.size()));
+        device.open(QIODevice::ReadOnly);
+        scan::NullSink none;
+        scan::ReportLayout layout("", none, none, nullptr);
+        scan::CutTally tally(layout);
+        EXPECT_FALSE(scan::readLog(device, tally, blockSize));
+        EXPECT_EQ(tally.total().seconds, 11) << "block size " << blockSize;
+    }
 }
 
 TEST(WritingThread, AnExceptionThereIsAFailedWrite) {
