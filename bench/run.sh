@@ -17,7 +17,7 @@ build -DRUNTALLY_BENCH=ON -DRUNTALLY_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/
 RUNS="${RUNS:-5}"
 data="$BUILD/bench-data"
 measure() { "$BUILD/bench/measure" "$@"; }
-field() { sed -E "s/.*$1=([0-9.]+).*/\1/" <<<"$2"; }
+field() { sed -E "s/(^|.* )$1=([0-9.]+).*/\2/" <<<"$2"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 declare -A ms cpu rss
