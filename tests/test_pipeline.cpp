@@ -2,7 +2,7 @@
 // up after several blocks, a writer that throws. Each ends in a message naming the file, with no
 // partial file left to pass for a whole one. Under ThreadSanitizer these also show that no file
 // is closed while a writing thread still uses it.
-#include "cli/reportcommand.h"
+#include "commandrun.h"
 #include "faults.h"
 #include "scan/bytesink.h"
 #include "scan/linesplitter.h"
@@ -104,7 +104,7 @@ private:
 TEST_F(FullDisk, AfterSeveralBlocksTheWindowTellsWhichFile) {
     if (!fill()) GTEST_SKIP() << "cannot fill the disk";
     fake.answerNextMessage(platform::Answer::Ok);
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     ASSERT_EQ(fake.shownMessages().size(), 1u);
     EXPECT_EQ(fake.shownMessages()[0].title, QStringLiteral("Can't write report files"));
     EXPECT_TRUE(fake.shownMessages()[0].text.contains(QDir::toNativeSeparators(reportTemp())));
@@ -116,17 +116,12 @@ TEST_F(FullDisk, AfterSeveralBlocksTheWindowTellsWhichFile) {
 TEST_F(FullDisk, AfterSeveralBlocksTheCommandTellsWhichFileAndCommitsNone) {
     const QString name = root.filePath(QStringLiteral("out/weekly"));
     QDir().mkpath(root.filePath(QStringLiteral("out")));
-    QBuffer out, err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
     if (!fill()) GTEST_SKIP() << "cannot fill the disk";
-    const int status =
-        cli::runReportCommand({QStringLiteral("runtally-report"), QStringLiteral("-o"), name,
-                               fake.setting + QStringLiteral("/mvsys.log")},
-                              {out, err, false});
-    EXPECT_EQ(status, cli::kExitWriteFailed);
-    EXPECT_TRUE(err.data().contains(QDir::toNativeSeparators(name).toLocal8Bit() + ".csv: "))
-        << err.data().toStdString();
+    const auto [status, out, err] =
+        runCommand(fake, {QStringLiteral("-o"), name, fake.setting + QStringLiteral("/mvsys.log")});
+    EXPECT_EQ(status, platform::kExitWriteFailed);
+    EXPECT_TRUE(err.contains(QDir::toNativeSeparators(name).toLocal8Bit() + ".csv: "))
+        << err.toStdString();
     EXPECT_TRUE(QDir(root.filePath(QStringLiteral("out"))).isEmpty()); // nothing left behind
 }
 
@@ -157,13 +152,11 @@ TEST(ReadingThreads, SkipLinesTooLongToKeepWhateverTheBlockSize) {
 
 TEST(WritingThread, AnExceptionThereIsAFailedWrite) {
     BreakingDevice output({}, 0, Breakdown::Throws);
-    QBuffer err;
-    err.open(QIODevice::WriteOnly);
-    const int status = cli::runReportCommand(
-        {QStringLiteral("runtally-report"), testfiles::dataPath(QStringLiteral("blocks.log"))},
-        {output, err, false});
-    EXPECT_EQ(status, cli::kExitWriteFailed);
-    EXPECT_EQ(err.data(), "runtally-report: standard output: Out of memory\n");
+    FakePlatform environment;
+    const CommandRun run =
+        runCommand(environment, {testfiles::dataPath(QStringLiteral("blocks.log"))}, &output);
+    EXPECT_EQ(run.status, platform::kExitWriteFailed);
+    EXPECT_EQ(run.err, "runtally-report: standard output: Out of memory\n");
 }
 
 } // namespace
