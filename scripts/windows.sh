@@ -148,10 +148,15 @@ clean xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         test -f "$folder/$file" || { echo "no $file beside runtally.exe while the window is open"; exit 1; }
     done
     cp "$folder/report.tmp" "$folder/csv.tmp" "$folder/.."
-    # Save reports? is the third stop in the tab order; Space presses it.
-    xdotool windowfocus --sync "$window" key Tab Tab space
-    dialog=$(timeout 30 xdotool search --sync --onlyvisible \
-        --name "^Select a name and location for your report$" | head -1)
+    # A click on "Save reports?" (at 200, 556 in the window). Wine may replace the window found
+    # first by another of the same name, so each try looks it up again.
+    for try in 1 2 3; do
+        window=$(xdotool search --onlyvisible --name "^Milvane Runtally$" 2>/dev/null | tail -1)
+        xdotool mousemove --window "$window" 200 556 click 1 2>/dev/null || true
+        dialog=$(timeout 20 xdotool search --sync --onlyvisible \
+            --name "^Select a name and location for your report$" 2>/dev/null | head -1)
+        [ -n "$dialog" ] && break
+    done
     [ -n "$dialog" ] || { echo "no Save As dialog"; kill $pid; exit 1; }
     sleep 1
     # The file name box has the focus and "DOVudize" in it: the name typed over it.
