@@ -1,6 +1,7 @@
 #include "scan/logscan.h"
 
 #include "scan/bytesink.h"
+#include "scan/eventfanout.h"
 #include "scan/recordsource.h"
 #include "scan/reportlayout.h"
 #include "scan/tempfiles.h"
@@ -83,7 +84,9 @@ std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
                                ScanTotals& totals, const ReadProgress& progress, size_t blockSize) {
     ReportLayout layout(today, outputs.reportFile, outputs.csvFile, outputs.reportText);
-    CutTally tally(layout);
+    std::optional<EventFanOut> fanOut;
+    if (outputs.listener) fanOut.emplace(layout, *outputs.listener);
+    CutTally tally(fanOut ? static_cast<ScanEvents&>(*fanOut) : layout);
     tally.start();
     if (auto failure = readLog(log, tally, blockSize, progress)) return failure;
     tally.finish();
@@ -118,7 +121,7 @@ ScanResult runLogScan(const ScanRequest& request, QIODevice& log) {
     StringSink reportText;
     const ScanOutputs outputs{reportFile ? static_cast<ByteSink&>(*reportFile) : noFile,
                               csvFile ? static_cast<ByteSink&>(*csvFile) : noFile,
-                              request.keepReportText ? &reportText : nullptr};
+                              request.keepReportText ? &reportText : nullptr, request.listener};
     std::optional<QString> failure;
     if (auto thrown =
             exceptionFrom([&] { failure = scanLog(log, request.today, outputs, result); }))

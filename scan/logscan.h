@@ -26,6 +26,8 @@ struct ScanRequest {
     std::string today;
     // Whether to keep the report text for a window.
     bool keepReportText = true;
+    // Also told every event of the scan, after the report layout; may be null.
+    ScanEvents* listener = nullptr;
 };
 
 // What a scan adds up: the grand total, and one item per date block in log order, the last one
@@ -41,6 +43,8 @@ struct ScanOutputs {
     ByteSink& reportFile;
     ByteSink& csvFile;
     ByteSink* reportText = nullptr;
+    // Also told every event of the scan, after the report layout; may be null.
+    ScanEvents* listener = nullptr;
 };
 
 // Small enough that the blocks in flight take few fresh pages, large enough that handing them
