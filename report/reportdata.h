@@ -1,0 +1,120 @@
+#pragma once
+
+#include "report/dateorder.h"
+#include "scan/cuttally.h"
+#include "scan/timeamount.h"
+
+#include <QDate>
+#include <QString>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace report {
+
+// hours·3600 + minutes·60 + seconds, held at the ends of the 64-bit range rather than wrapping.
+qint64 totalSecondsOf(const scan::TimeAmount& amount);
+// a + b, held at the ends of the 64-bit range.
+qint64 addSeconds(qint64 a, qint64 b);
+
+// One date block of the window's date list, with the number of its runs.
+struct DateBlock {
+    std::string date; // as the log writes it
+    scan::TimeAmount total;
+    qint64 runs = 0;
+    QDate day; // the date text read in the chosen order; invalid if it does not parse
+};
+
+// The cut time of one cut file name, added up run by run as the totals are.
+struct FileTotal {
+    std::string name;
+    qint64 runs = 0;
+    qint64 totalSeconds = 0;
+};
+
+// A week ("2026-W07") or a month ("2026-02") of parsed dates.
+struct PeriodTotal {
+    QString period;
+    qint64 runs = 0;
+    qint64 totalSeconds = 0;
+};
+
+// A date text that does not parse, once however many blocks carry it.
+struct UnparsedDate {
+    std::string date;
+    qint64 runs = 0;
+    qint64 totalSeconds = 0;
+};
+
+// One run for the per-date tables.
+struct RunRow {
+    size_t block; // index into ReportData::blocks
+    std::string cutFileName;
+    std::string startTime;
+    std::string durationText;
+};
+
+// Everything the page and the JSON show, from one scan.
+struct ReportData {
+    scan::TimeAmount total;
+    qint64 runs = 0;
+    DateOrder dateOrder = DateOrder::MonthDayYear;
+    std::vector<DateBlock> blocks;       // in log order
+    std::vector<FileTotal> files;        // largest total first, then by name
+    std::vector<PeriodTotal> weeks;      // in date order
+    std::vector<PeriodTotal> months;     // in date order
+    std::vector<UnparsedDate> unparsed;  // in the order they first appear
+    std::vector<RunRow> runRows;         // every run, unless there were more than the limit
+    bool runRowsOmitted = false;
+};
+
+// What the page's header names besides the numbers.
+struct PageHeader {
+    QString createdOn; // today's date in the user's short date form
+    QString logPath;   // as the user should read it
+};
+
+// Collects a ReportData from the scan's events, alongside the report layout. Keeps per date
+// block, per file name and (up to a limit) per run only what the page shows, so that memory
+// grows with the dates and names of a log, not with its runs.
+class ReportCollector final : public scan::ScanEvents {
+public:
+    // Runs kept for the per-date tables; past this the page shows each date's total only.
+    static constexpr qint64 kRunRowLimit = 10000;
+
+    explicit ReportCollector(qint64 runRowLimit = kRunRowLimit) : runRowLimit_(runRowLimit) {}
+
+    void reportOpening() override {}
+    void dateClosing(std::string_view date, const scan::TimeAmount& dayTotal) override;
+    void dateOpening(std::string_view date) override;
+    void runLine(const scan::RunLine& run) override;
+    void logEnd(std::string_view firstDate, std::string_view lastDate,
+                const scan::TimeAmount& total) override;
+
+    // The collected data, with the dates read in `order`. Call once, after the scan.
+    ReportData takeData(DateOrder order);
+
+private:
+    struct FileTally {
+        qint64 runs = 0;
+        scan::TimeAmount total;
+    };
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const {
+            return std::hash<std::string_view>{}(name);
+        }
+    };
+    using FileMap = std::unordered_map<std::string, FileTally, NameHash, std::equal_to<>>;
+
+    FileTally& fileTally(std::string_view name);
+    void keepRunRow(const scan::CutRecord& record);
+
+    qint64 runRowLimit_;
+    ReportData data_;
+    FileMap files_;
+    FileMap::value_type* lastFile_ = nullptr; // runs of one file often follow each other
+};
+
+} // namespace report

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "report/reportdata.h"
+#include "scan/bytesink.h"
+#include "scan/logscan.h"
+
+#include <QString>
+#include <optional>
+
+namespace report {
+
+enum class ReportFormat { Html, Json };
+
+// ".html" or ".json".
+QString fileSuffix(ReportFormat format);
+
+void writeReport(ReportFormat format, const ReportData& data, const PageHeader& header,
+                 scan::ByteSink& sink);
+
+// Writes the report beside `path` and puts it in place only when it is complete, replacing what
+// stands there. Returns the file and the reason when that fails; `path` is then left as it was.
+std::optional<scan::FileProblem> writeReportFile(const QString& path, ReportFormat format,
+                                                 const ReportData& data, const PageHeader& header);
+
+} // namespace report

@@ -1,0 +1,233 @@
+#include "report/htmlpage.h"
+#include "report/jsonreport.h"
+#include "report/reportdata.h"
+#include "scan/bytesink.h"
+#include "scan/displaytext.h"
+#include "scan/logscan.h"
+#include "testfiles.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+
+const report::PageHeader kHeader{QStringLiteral("12/7/2026"),
+                                 QStringLiteral("C:\\Milvane\\User\\mvsys.log")};
+
+struct Scanned {
+    scan::ScanTotals totals;
+    report::ReportData data;
+};
+
+// One scan of a log in memory, with the report layout and the collector side by side.
+Scanned scanned(const QByteArray& log, report::DateOrder order) {
+    QBuffer device;
+    device.setData(log);
+    device.open(QIODevice::ReadOnly);
+    scan::NullSink none;
+    report::ReportCollector collector;
+    Scanned result;
+    EXPECT_FALSE(scan::scanLog(device, "12/7/2026", {none, none, nullptr, &collector},
+                               result.totals));
+    result.data = collector.takeData(order);
+    return result;
+}
+
+std::string html(const report::ReportData& data) {
+    scan::StringSink sink;
+    report::writeHtmlPage(data, kHeader, sink);
+    return sink.text();
+}
+
+std::string json(const report::ReportData& data) {
+    scan::StringSink sink;
+    report::writeJson(data, kHeader, sink);
+    return sink.text();
+}
+
+class WebReportGolden : public ::testing::TestWithParam<const char*> {
+protected:
+    Scanned log = scanned(testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".log")),
+                          report::DateOrder::MonthDayYear);
+    QString expected(const char* suffix) const {
+        return testfiles::dataPath(QLatin1String(GetParam()) + QLatin1String(suffix));
+    }
+};
+
+// RUNTALLY_WRITE_GOLDEN=1 writes the expected files anew, to be read over before committing.
+TEST_P(WebReportGolden, PageAndJsonMatchTheirExpectedBytes) {
+    const std::pair<const char*, std::string> outputs[] = {{".html", html(log.data)},
+                                                           {".json", json(log.data)}};
+    for (const auto& [suffix, actual] : outputs) {
+        if (qEnvironmentVariableIsSet("RUNTALLY_WRITE_GOLDEN"))
+            testfiles::write(expected(suffix), QByteArray::fromStdString(actual));
+        EXPECT_EQ(actual, testfiles::readString(expected(suffix))) << suffix;
+        EXPECT_TRUE(QString::fromUtf8(actual).toUtf8().toStdString() == actual) << "UTF-8";
+    }
+}
+
+TEST_P(WebReportGolden, JsonReadsBackAsTheScansTotals) {
+    QJsonParseError error;
+    const QJsonObject root =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json(log.data)), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+
+    const auto secondsOf = [](const QJsonObject& o) {
+        return o[QLatin1String("hours")].toInteger() * 3600 +
+               o[QLatin1String("minutes")].toInteger() * 60 + o[QLatin1String("seconds")].toInteger();
+    };
+    const QJsonObject total = root[QLatin1String("total")].toObject();
+    EXPECT_EQ(root[QLatin1String("schema")].toInt(), 1);
+    EXPECT_EQ(total[QLatin1String("hours")].toInteger(), log.totals.total.hours);
+    EXPECT_EQ(total[QLatin1String("minutes")].toInteger(), log.totals.total.minutes);
+    EXPECT_EQ(total[QLatin1String("seconds")].toInteger(), log.totals.total.seconds);
+    EXPECT_EQ(total[QLatin1String("totalSeconds")].toInteger(), secondsOf(total));
+
+    const QJsonArray days = root[QLatin1String("days")].toArray();
+    ASSERT_EQ(days.size(), static_cast<qsizetype>(log.totals.days.size()));
+    qint64 runs = 0, daySeconds = 0;
+    for (qsizetype i = 0; i < days.size(); ++i) {
+        const QJsonObject day = days[i].toObject();
+        const scan::DayItem& item = log.totals.days[static_cast<size_t>(i)];
+        EXPECT_EQ(day[QLatin1String("date")].toString(), scan::displayText(item.date));
+        EXPECT_EQ(day[QLatin1String("hours")].toInteger(), item.total.hours);
+        EXPECT_EQ(day[QLatin1String("minutes")].toInteger(), item.total.minutes);
+        EXPECT_EQ(day[QLatin1String("seconds")].toInteger(), item.total.seconds);
+        EXPECT_EQ(day[QLatin1String("totalSeconds")].toInteger(), secondsOf(day));
+        runs += day[QLatin1String("runs")].toInteger();
+        daySeconds += secondsOf(day);
+    }
+    EXPECT_EQ(root[QLatin1String("runs")].toInteger(), runs);
+
+    // Every run is in one file; every date block in one month or among the unparsed dates.
+    const auto sum = [&root](const char* list, const char* member) {
+        qint64 value = 0;
+        for (const QJsonValue& entry : root[QLatin1String(list)].toArray())
+            value += entry.toObject()[QLatin1String(member)].toInteger();
+        return value;
+    };
+    EXPECT_EQ(sum("files", "runs"), runs);
+    EXPECT_EQ(sum("weeks", "totalSeconds"), sum("months", "totalSeconds"));
+    EXPECT_EQ(sum("months", "totalSeconds") + sum("unparsedDates", "totalSeconds"), daySeconds);
+    EXPECT_EQ(sum("months", "runs") + sum("unparsedDates", "runs"), runs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, WebReportGolden,
+                         ::testing::Values("two_dates", "blocks", "arithmetic", "hostile", "empty"));
+
+struct DateRow {
+    const char* text;
+    report::DateOrder order;
+    const char* day; // ISO date, or "" when the text must not parse
+};
+
+class LogDates : public ::testing::TestWithParam<DateRow> {};
+
+TEST_P(LogDates, ParseInTheNamedOrderOrNotAtAll) {
+    const QDate day = report::parseLogDate(GetParam().text, GetParam().order);
+    EXPECT_EQ(day.isValid() ? day.toString(Qt::ISODate).toStdString() : "", GetParam().day)
+        << GetParam().text;
+}
+
+using report::DateOrder;
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LogDates,
+    ::testing::Values(DateRow{"1/2/2026", DateOrder::MonthDayYear, "2026-01-02"},
+                      DateRow{"1/2/2026", DateOrder::DayMonthYear, "2026-02-01"},
+                      DateRow{"11/02/2026", DateOrder::MonthDayYear, "2026-11-02"},
+                      DateRow{"11/02/2026", DateOrder::DayMonthYear, "2026-02-11"},
+                      DateRow{"2026-02-11", DateOrder::YearMonthDay, "2026-02-11"},
+                      DateRow{"11.02.2026", DateOrder::DayMonthYear, "2026-02-11"},
+                      DateRow{" 2/29/2024 ", DateOrder::MonthDayYear, "2024-02-29"},
+                      DateRow{"2/29/2026", DateOrder::MonthDayYear, ""},
+                      DateRow{"13/02/2026", DateOrder::MonthDayYear, ""},
+                      DateRow{"2026-02-11", DateOrder::MonthDayYear, ""},
+                      DateRow{"1/2/26", DateOrder::MonthDayYear, ""},
+                      DateRow{"1/2-2026", DateOrder::MonthDayYear, ""},
+                      DateRow{"1/2/2026/5", DateOrder::MonthDayYear, ""},
+                      DateRow{"001/2/2026", DateOrder::MonthDayYear, ""},
+                      DateRow{"+1/2/2026", DateOrder::MonthDayYear, ""},
+                      DateRow{"Mon 2 Nov 2026", DateOrder::DayMonthYear, ""},
+                      DateRow{"", DateOrder::MonthDayYear, ""}));
+
+TEST(DateOrders, FollowTheFormatsOrderAndTheirNames) {
+    const std::pair<const char*, DateOrder> formats[] = {{"M/d/yy", DateOrder::MonthDayYear},
+                                                         {"dd.MM.yyyy", DateOrder::DayMonthYear},
+                                                         {"d MMM yyyy", DateOrder::DayMonthYear},
+                                                         {"yyyy-MM-dd", DateOrder::YearMonthDay},
+                                                         {"yy/M/d", DateOrder::YearMonthDay}};
+    for (const auto& [format, order] : formats) {
+        EXPECT_EQ(report::dateOrderOfFormat(QString::fromLatin1(format)), order) << format;
+        EXPECT_EQ(report::dateOrderNamed(report::dateOrderName(order)), order);
+    }
+    EXPECT_FALSE(report::dateOrderNamed(u"MDY"));
+}
+
+// A log of `blocks` date blocks, one run of an hour each, the dates `step` days apart from
+// 2000-01-01 in year-month-day order ("x" for a date that does not parse).
+QByteArray datedLog(int blocks, int step, bool parses = true) {
+    QByteArray log;
+    for (int i = 0; i < blocks; ++i) {
+        const QByteArray date = parses ? QDate(2000, 1, 1).addDays(qint64{i} * step)
+                                             .toString(Qt::ISODate)
+                                             .toLatin1()
+                                       : "x" + QByteArray::number(i);
+        log += "p.mv,CUT,0:1:0:0,m,08:00:00," + date + "\r\n";
+    }
+    return log;
+}
+
+struct ChartRow {
+    const char* name;
+    int blocks;
+    int step;
+    bool parses;
+    size_t bars;
+    const char* noteWords; // "" when every bar is one block
+};
+
+class ChartSize : public ::testing::TestWithParam<ChartRow> {};
+
+TEST_P(ChartSize, StaysWithinItsBarsAndSaysWhatABarIs) {
+    const ChartRow& row = GetParam();
+    const report::ReportData data =
+        scanned(datedLog(row.blocks, row.step, row.parses), DateOrder::YearMonthDay).data;
+    const report::Chart chart = report::chartOf(data);
+    EXPECT_EQ(chart.bars.size(), row.bars);
+    EXPECT_TRUE(chart.note.contains(QLatin1String(row.noteWords))) << chart.note.toStdString();
+    qint64 seconds = 0;
+    for (const report::ChartBar& bar : chart.bars)
+        seconds += bar.totalSeconds;
+    EXPECT_EQ(seconds, qint64{3600} * row.blocks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ChartSize,
+    ::testing::Values(ChartRow{"OneBarPerBlock", 400, 1, true, 400, ""},
+                      ChartRow{"Weeks", 401, 1, true, 58, "ISO week"},
+                      ChartRow{"Months", 401, 7, true, 93, "one month"},
+                      ChartRow{"Groups", 40000, 1, true, 400, "100 consecutive"},
+                      ChartRow{"UnparsedGroups", 401, 1, false, 201, "2 consecutive"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(RunTables, PastTheLimitOnlyTheTotalsPerDateShow) {
+    const QByteArray log = datedLog(3, 1);
+    QBuffer device;
+    device.setData(log + log);
+    device.open(QIODevice::ReadOnly);
+    scan::NullSink none;
+    report::ReportCollector collector(5);
+    scan::ScanTotals totals;
+    ASSERT_FALSE(scan::scanLog(device, "", {none, none, nullptr, &collector}, totals));
+    const report::ReportData data = collector.takeData(DateOrder::YearMonthDay);
+    EXPECT_TRUE(data.runRowsOmitted);
+    EXPECT_TRUE(data.runRows.empty());
+    const std::string page = html(data);
+    EXPECT_NE(page.find("id=\"runs-omitted\""), std::string::npos);
+    EXPECT_EQ(page.find("<th>Start</th>"), std::string::npos);
+}
+
+} // namespace
