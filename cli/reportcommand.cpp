@@ -5,6 +5,9 @@
 #include "platform/files.h"
 #include "platform/stagedfile.h"
 #include "platform/systemlog.h"
+#include "report/dateorder.h"
+#include "report/reportdata.h"
+#include "report/reportfile.h"
 #include "scan/bytesink.h"
 #include "scan/logscan.h"
 #include "scan/threadfailure.h"
@@ -16,6 +19,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace cli {
 
@@ -39,6 +43,8 @@ struct Options {
     QString output; // empty: standard output
     bool csv = false;
     bool force = false;
+    std::vector<report::ReportFormat> extras; // --html, --json
+    report::DateOrder dateOrder = report::systemDateOrder();
 };
 
 class Command {
@@ -57,6 +63,7 @@ private:
                    std::array<std::unique_ptr<platform::StagedFile>, 2>& files,
                    std::array<std::unique_ptr<scan::BufferedFileSink>, 2>& sinks);
     int scan(QFile& log, const scan::ScanOutputs& outputs);
+    int withExtraReports(QFile& log, const Options& options);
     scan::ReadProgress progressFor(qint64 size);
     void say(const QString& text) { streams_.out.write(text.toLocal8Bit()); }
     int fail(int status, const QString& text);
@@ -67,6 +74,7 @@ private:
 
     const CommandStreams& streams_;
     platform::Environment& environment_;
+    scan::ScanEvents* listener_ = nullptr; // also told the scan's events, if set
 };
 
 int Command::fail(int status, const QString& text) {
@@ -95,7 +103,19 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
         QStringLiteral("csv"), QStringLiteral("Without -o: print the CSV instead of the report."));
     const QCommandLineOption force(QStringLiteral("force"),
                                    QStringLiteral("With -o: replace existing files."));
-    parser.addOptions({output, csv, force});
+    const QCommandLineOption html(
+        QStringLiteral("html"),
+        QStringLiteral("Without -o: print the report as a web page. With -o: also write "
+                       "NAME.html."));
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QStringLiteral("Without -o: print the report as JSON. With -o: also write NAME.json."));
+    const QCommandLineOption dateOrder(
+        QStringLiteral("date-order"),
+        QStringLiteral("How the log's dates are read for the weeks and months of --html and "
+                       "--json: mdy, dmy or ymd (by default the system's short date order)."),
+        QStringLiteral("ORDER"));
+    parser.addOptions({output, csv, force, html, json, dateOrder});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -118,6 +138,16 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
         return fail(kExitUsage, QStringLiteral("-o needs a NAME"));
     if (options.csv && !options.output.isEmpty())
         return fail(kExitUsage, QStringLiteral("--csv goes without -o (which writes both files)"));
+    if (parser.isSet(html)) options.extras.push_back(report::ReportFormat::Html);
+    if (parser.isSet(json)) options.extras.push_back(report::ReportFormat::Json);
+    if (options.output.isEmpty() && (options.csv ? size_t{1} : size_t{0}) + options.extras.size() > 1)
+        return fail(kExitUsage, QStringLiteral("--csv, --html and --json print one at a time "
+                                               "(-o NAME writes several files)"));
+    if (parser.isSet(dateOrder)) {
+        const auto order = report::dateOrderNamed(parser.value(dateOrder));
+        if (!order) return fail(kExitUsage, QStringLiteral("--date-order is mdy, dmy or ymd"));
+        options.dateOrder = *order;
+    }
     return std::nullopt;
 }
 
@@ -152,7 +182,9 @@ scan::ReadProgress Command::progressFor(qint64 size) {
     };
 }
 
-int Command::scan(QFile& log, const scan::ScanOutputs& outputs) {
+int Command::scan(QFile& log, const scan::ScanOutputs& layoutOutputs) {
+    scan::ScanOutputs outputs = layoutOutputs;
+    outputs.listener = listener_;
     scan::ScanTotals totals;
     const std::string today = platform::todayForReport(environment_);
     std::optional<QString> failure;
@@ -223,7 +255,44 @@ int Command::run(const QStringList& arguments) {
     QFile log(options.log);
     if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return failOn(kExitLogUnreadable, options.log, log.errorString());
+    if (!options.extras.empty()) return withExtraReports(log, options);
     return options.output.isEmpty() ? toStandardOutput(log, options) : toFiles(log, options);
+}
+
+// The page or the JSON on standard output; or, with -o, NAME.html and NAME.json after NAME.txt
+// and NAME.csv, each written beside and put in place when complete, under the same rule for
+// existing files, checked before anything is written.
+int Command::withExtraReports(QFile& log, const Options& options) {
+    report::ReportCollector collector;
+    listener_ = &collector;
+    const report::PageHeader header{
+        environment_.todayShortDate(),
+        QDir::toNativeSeparators(QFileInfo(options.log).absoluteFilePath())};
+
+    if (options.output.isEmpty()) {
+        scan::NullSink none;
+        if (const int status = scan(log, {none, none}); status != kExitOk) return status;
+        scan::BufferedFileSink out(streams_.out, QStringLiteral("standard output"));
+        report::writeReport(options.extras.front(), collector.takeData(options.dateOrder), header,
+                         out);
+        if (!out.flush()) return failOn(kExitWriteFailed, out.path(), out.error());
+        return kExitOk;
+    }
+
+    for (report::ReportFormat kind : options.extras) {
+        const QFileInfo info(options.output + report::fileSuffix(kind));
+        if (!options.force && (info.exists() || info.isSymLink()))
+            return failOn(kExitWouldReplace, info.filePath(),
+                          QStringLiteral("already exists (--force replaces it)"));
+    }
+    if (const int status = toFiles(log, options); status != kExitOk) return status;
+    const report::ReportData data = collector.takeData(options.dateOrder);
+    for (report::ReportFormat kind : options.extras) {
+        if (auto problem = report::writeReportFile(options.output + report::fileSuffix(kind), kind,
+                                                data, header))
+            return failOn(kExitWriteFailed, *problem);
+    }
+    return kExitOk;
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 #include "report/reportfile.h"
 
+#include "platform/stagedfile.h"
 #include "report/htmlpage.h"
 #include "report/jsonreport.h"
-
-#include <QSaveFile>
 
 namespace report {
 
@@ -19,18 +18,17 @@ void writeReport(ReportFormat format, const ReportData& data, const PageHeader& 
         writeJson(data, header, sink);
 }
 
-std::optional<scan::FileProblem> writeReportFile(const QString& path, ReportFormat format,
-                                                 const ReportData& data, const PageHeader& header) {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) return scan::FileProblem{path, file.errorString()};
+std::optional<platform::FileProblem> writeReportFile(const QString& path, ReportFormat format,
+                                                     const ReportData& data,
+                                                     const PageHeader& header) {
+    platform::StagedFile file(path);
+    if (!file.open()) return file.problem();
     {
-        scan::BufferedFileSink sink(file, path);
+        scan::BufferedFileSink sink(file.device(), path);
         writeReport(format, data, header, sink);
-        if (!sink.flush()) return scan::FileProblem{path, sink.error()};
+        if (!sink.flush()) return platform::FileProblem{path, sink.error()};
     }
-    // Flushed and checked before the commit, which may not report a failed final flush.
-    if (!file.flush() || !file.commit()) return scan::FileProblem{path, file.errorString()};
+    if (!file.flush() || !file.commit()) return file.problem();
     return std::nullopt;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/fileproblem.h"
 #include "report/reportdata.h"
 #include "scan/bytesink.h"
-#include "scan/logscan.h"
 
 #include <QString>
 #include <optional>
@@ -19,7 +19,8 @@ void writeReport(ReportFormat format, const ReportData& data, const PageHeader& 
 
 // Writes the report beside `path` and puts it in place only when it is complete, replacing what
 // stands there. Returns the file and the reason when that fails; `path` is then left as it was.
-std::optional<scan::FileProblem> writeReportFile(const QString& path, ReportFormat format,
-                                                 const ReportData& data, const PageHeader& header);
+std::optional<platform::FileProblem> writeReportFile(const QString& path, ReportFormat format,
+                                                     const ReportData& data,
+                                                     const PageHeader& header);
 
 } // namespace report
