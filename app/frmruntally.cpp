@@ -2,8 +2,11 @@
 
 #include "app/reportview.h"
 #include "app/startmessages.h"
+#include "app/webpage.h"
 #include "platform/platform.h"
 #include "platform/systemlog.h"
+#include "report/dateorder.h"
+#include "report/reportfile.h"
 #include "save/reportsave.h"
 #include "scan/displaytext.h"
 #include "scan/logscan.h"
@@ -12,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QLabel>
@@ -94,6 +98,7 @@ void frmRuntally::buildControls() {
     cmdCreateReport = new QPushButton(QStringLiteral("Save reports?"), this);
     cmdCreateReport->setGeometry(128, 544, 145, 25);
     connect(cmdCreateReport, &QPushButton::clicked, this, &frmRuntally::cmdCreateReport_Click);
+    connect(txtReport, &ReportView::showAsWebPageRequested, this, &frmRuntally::showAsWebPage);
 
     const std::pair<QWidget*, const char*> names[] = {
         {Label1, "Label1"},     {txtCut, "txtCut"},       {Label2, "Label2"},
@@ -118,11 +123,13 @@ platform::ExitStatus frmRuntally::getTime() {
         return platform::kExitLogMissing;
     }
 
+    report::ReportCollector forWebPage;
     scan::ScanResult result =
         scan::runLogScan({*logPath,
                           {platform_.programFolder(), platform_.userDataFolder()},
                           platform::todayForReport(platform_),
-                          true});
+                          true,
+                          &forWebPage});
     if (result.logProblem) {
         platform::showError(platform_, startMessages::unreadableLogTitle(),
                             startMessages::unreadableLogText(*result.logProblem));
@@ -135,6 +142,8 @@ platform::ExitStatus frmRuntally::getTime() {
         platform::showError(platform_, startMessages::tempFilesTitle(),
                             startMessages::tempFilesText(result.tempProblems));
 
+    reportData_ = forWebPage.takeData(report::systemDateOrder());
+    pageHeader_ = {platform_.todayShortDate(), QDir::toNativeSeparators(*logPath)};
     showResults(std::move(result));
     return platform::kExitOk;
 }
@@ -164,6 +173,7 @@ void frmRuntally::closeEvent(QCloseEvent* event) {
 // Deletes what is left of the temporary files, report.tmp first; each is looked for on its own.
 // A file that cannot be deleted is left behind: the program ends all the same.
 void frmRuntally::Form_Unload() {
+    removeWebPage();
     if (tempFolder_.isEmpty()) return;
     for (const QString& path :
          {scan::reportTempPath(tempFolder_), scan::csvTempPath(tempFolder_)}) {
@@ -174,4 +184,26 @@ void frmRuntally::Form_Unload() {
 void frmRuntally::cmdCreateReport_Click() {
     const save::TempReports temp{tempFolder_, tempProblems_};
     if (reportSave_.saveReports(temp) == save::AfterClick::CloseWindow) close();
+}
+
+// Writes the report as a web page beside the temporary files (in the per-user data folder when
+// there are none) and opens it in the user's browser.
+void frmRuntally::showAsWebPage() {
+    if (!reportData_) return;
+    const QString folder = tempFolder().isEmpty() ? platform_.userDataFolder() : tempFolder();
+    QDir().mkpath(folder);
+    const QString path = webpage::pagePath(folder);
+    if (auto problem =
+            report::writeReportFile(path, report::ReportFormat::Html, *reportData_, pageHeader_)) {
+        platform::showError(platform_, webpage::problemTitle(),
+                            webpage::writeProblemText(*problem));
+        return;
+    }
+    webPagePath_ = path;
+    if (!platform_.openInBrowser(path))
+        platform::showError(platform_, webpage::problemTitle(), webpage::noBrowserText(path));
+}
+
+void frmRuntally::removeWebPage() {
+    if (!webPagePath_.isEmpty() && platform_.fileExists(webPagePath_)) QFile::remove(webPagePath_);
 }

@@ -2,11 +2,13 @@
 
 #include "platform/exitstatus.h"
 #include "platform/fileproblem.h"
+#include "report/reportdata.h"
 #include "save/reportsave.h"
 #include "scan/logscan.h"
 
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -47,12 +49,17 @@ private:
     void showResults(scan::ScanResult&& result);
     void Form_Unload();
     void cmdCreateReport_Click();
+    void showAsWebPage();
+    void removeWebPage();
 
     platform::Platform& platform_;
     save::ReportSave reportSave_;
     bool hasCutRecords = false;
     QString tempFolder_;
     std::vector<platform::FileProblem> tempProblems_;
+    std::optional<report::ReportData> reportData_; // for the web page
+    report::PageHeader pageHeader_;
+    QString webPagePath_; // empty until the page has been written
 
     QLabel* Label1 = nullptr;
     QLineEdit* txtCut = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -58,6 +59,12 @@ ReportView::ReportView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAutoFillBackground(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    webPageAction_ = new QAction(tr("Show as a web page"), this);
+    webPageAction_->setShortcut(showAsWebPageShortcut());
+    webPageAction_->setShortcutContext(Qt::WindowShortcut);
+    addAction(webPageAction_);
+    connect(webPageAction_, &QAction::triggered, this, &ReportView::showAsWebPageRequested);
 }
 
 void ReportView::setReportText(std::string bytes) {
@@ -295,5 +302,7 @@ void ReportView::contextMenuEvent(QContextMenuEvent* event) {
     menu.addSeparator();
     menu.addAction(tr("Select &All"), this, &ReportView::selectAll)
         ->setShortcut(QKeySequence::SelectAll);
+    menu.addSeparator();
+    menu.addAction(webPageAction_);
     menu.exec(event->globalPos());
 }

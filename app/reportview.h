@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QKeySequence>
 #include <QString>
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ public:
     void selectAll();
     void copy() const;
 
+    // "Show as a web page": in the context menu, and on its shortcut anywhere in the window.
+    QAction* showAsWebPageAction() const { return webPageAction_; }
+    static QKeySequence showAsWebPageShortcut() { return QKeySequence(Qt::CTRL | Qt::Key_B); }
+
+signals:
+    void showAsWebPageRequested();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -54,6 +62,7 @@ private:
     int lineHeight() const;
     int visibleLines() const;
 
+    QAction* webPageAction_ = nullptr;
     std::string bytes_;
     std::vector<size_t> lineStarts_{0}; // offset of each line in bytes_
     int widest_ = 0;                    // widest line seen, in pixels

@@ -35,6 +35,8 @@ public:
     virtual Answer messageBox(const MessageBoxRequest& box) = 0;
     // Shows a modal Save As dialog: the chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> saveFileName(const SaveDialogRequest& dialog) = 0;
+    // Opens a local web page in the user's default browser; false if none could be started.
+    virtual bool openInBrowser(const QString& path) = 0;
 };
 
 // The three kinds of message box the program shows.

@@ -1,8 +1,10 @@
 #include "platform/qtplatform.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace platform {
 
@@ -64,6 +66,10 @@ std::optional<QString> QtPlatform::saveFileName(const SaveDialogRequest& request
 
 QString QtPlatform::todayShortDate() {
     return system_.todayShortDate();
+}
+
+bool QtPlatform::openInBrowser(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace platform

@@ -21,6 +21,7 @@ public:
     Answer messageBox(const MessageBoxRequest& box) override;
     std::optional<QString> saveFileName(const SaveDialogRequest& dialog) override;
     QString todayShortDate() override;
+    bool openInBrowser(const QString& path) override;
 
 private:
     SystemEnvironment system_;

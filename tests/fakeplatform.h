@@ -33,6 +33,12 @@ public:
     platform::Answer messageBox(const platform::MessageBoxRequest& box) override;
     std::optional<QString> saveFileName(const platform::SaveDialogRequest& dialog) override;
     QString todayShortDate() override { return today; }
+    bool openInBrowser(const QString& path) override {
+        openedPages << path;
+        return browserStarts;
+    }
+    QStringList openedPages;    // what openInBrowser was given, in order
+    bool browserStarts = true; // what openInBrowser answers
 
 private:
     std::deque<platform::Answer> messageAnswers_;

@@ -1,0 +1,88 @@
+#include "app/reportview.h"
+#include "cli/reportcommand.h"
+#include "windowfixture.h"
+
+#include <QAction>
+#include <QBuffer>
+
+namespace {
+
+struct CommandRun {
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+CommandRun runtallyReport(QStringList arguments) {
+    QBuffer out, err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    arguments.prepend(QStringLiteral("runtally-report"));
+    const int status = cli::runReportCommand(arguments, {out, err, false});
+    return {status, out.data(), err.data()};
+}
+
+const QString kLog = testfiles::dataPath(QStringLiteral("hostile.log"));
+
+TEST(CommandReports, WithOutputAddsThePageAndTheJsonBesideTheTwoFiles) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("week"));
+    const CommandRun run = runtallyReport({"--html", "--json", "--date-order", "mdy", "-o", name, kLog});
+    ASSERT_EQ(run.status, scan::kExitOk) << run.err.toStdString();
+    EXPECT_EQ(testfiles::read(name + ".txt"), runtallyReport({kLog}).out);
+    EXPECT_EQ(testfiles::read(name + ".csv"), runtallyReport({"--csv", kLog}).out);
+    EXPECT_EQ(testfiles::read(name + ".html"),
+              runtallyReport({"--html", "--date-order", "mdy", kLog}).out);
+    EXPECT_EQ(testfiles::read(name + ".json"),
+              runtallyReport({"--json", "--date-order", "mdy", kLog}).out);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4); // nothing left beside
+
+    // An existing page is replaced only with --force, and refused before anything is written.
+    QFile::remove(name + ".txt");
+    EXPECT_EQ(runtallyReport({"--html", "-o", name, kLog}).status, cli::kExitWouldReplace);
+    EXPECT_FALSE(QFile::exists(name + ".txt"));
+    EXPECT_EQ(runtallyReport({"--html", "--force", "-o", name, kLog}).status, scan::kExitOk);
+}
+
+TEST(CommandReports, RefusesWhatItCannotDoAsWrongUse) {
+    const QStringList wrong[] = {{"--html", "--json", kLog},
+                                 {"--csv", "--html", kLog},
+                                 {"--json", "--date-order", "yyyy", kLog}};
+    for (const QStringList& arguments : wrong) {
+        const CommandRun run = runtallyReport(arguments);
+        EXPECT_EQ(run.status, cli::kExitUsage) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+}
+
+TEST_F(Window, ShowsTheReportAsAWebPageAndDeletesItOnClose) {
+    useLog("hostile");
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    QAction* action = control<ReportView>("txtReport")->showAsWebPageAction();
+    EXPECT_EQ(action->text(), QStringLiteral("Show as a web page"));
+    EXPECT_FALSE(action->shortcut().isEmpty());
+
+    action->trigger();
+    const QString page = program + QStringLiteral("/report.html");
+    ASSERT_EQ(fake.openedPages, QStringList{page});
+    const QByteArray html = testfiles::read(page);
+    EXPECT_TRUE(html.contains("<p id=\"created-on\">Created on 12/7/2026</p>"));
+    EXPECT_TRUE(html.contains("&lt;script&gt;"));
+
+    window.close();
+    EXPECT_FALSE(QFile::exists(page));
+    EXPECT_FALSE(QFile::exists(reportTemp()));
+}
+
+TEST_F(Window, SaysWhereThePageIsWhenNoBrowserStarts) {
+    useLog("two_dates");
+    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    fake.browserStarts = false;
+    fake.answerNextMessage(platform::Answer::Ok);
+    control<ReportView>("txtReport")->showAsWebPageAction()->trigger();
+    ASSERT_EQ(fake.shownMessages().size(), 1u);
+    EXPECT_TRUE(fake.shownMessages()[0].text.contains(QStringLiteral("report.html")));
+    window.close();
+}
+
+} // namespace
