@@ -7,10 +7,11 @@
 #   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120);
 #   package   the Debian package built, unpacked and its program run (scripts/package-check.sh);
 #   windows   the Windows build under Wine: the suite, the same bytes as on Linux, the registry,
-#             and the zip in a clean prefix (scripts/windows.sh; skipped without the toolchain).
+#             and the zip in a clean prefix (scripts/windows.sh; skipped without the toolchain);
+#   browser   the HTML report opened in headless Chromium (scripts/browser-check.sh).
 # RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package windows}"
+stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package windows browser}"
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
@@ -47,6 +48,9 @@ if [[ " $stages " == *" package "* ]]; then
 fi
 if [[ " $stages " == *" windows "* ]]; then
     bash "$REPO/scripts/windows.sh" | tee -a "$results"
+fi
+if [[ " $stages " == *" browser "* ]]; then
+    bash "$REPO/scripts/browser-check.sh"
 fi
 
 # One closing line for all stages: CTest's counts, and GoogleTest's where a whole suite ran as one

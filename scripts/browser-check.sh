@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Opens pages that `runtally-report --html` writes in a real browser, headless Chromium (Debian's
+# `chromium`), and checks the document the browser builds from them:
+#   - the chart has one bar per date block, or per ISO week past 400 blocks;
+#   - the page's grand total is the JSON's;
+#   - hostile log text (<script>, <img onerror>, quotes, &, NUL, control bytes, bytes that are not
+#     UTF-8) stays text: no element comes out of it.
+# A screenshot of each page is kept in build/browser/ to look at; it is never compared.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+PACKAGES+=(chromium)
+install_missing
+build -DRUNTALLY_TESTS=ON >/dev/null
+
+out="$BUILD/browser"
+rm -rf "$out"
+mkdir -p "$out"
+report="$BUILD/cli/runtally-report"
+failures=0
+
+browser() { # browser ARGS... PAGE: one headless run with a profile of its own
+    local profile
+    profile=$(mktemp -d)
+    chromium --headless --no-sandbox --disable-gpu --no-first-run \
+        --disable-background-networking --disable-component-update --disable-sync \
+        --user-data-dir="$profile" "$@" 2>>"$out/chromium.log"
+    rm -rf "$profile"
+}
+
+check() { # check WHAT EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then
+        echo "ok    $1: $3"
+    else
+        echo "FAIL  $1: expected $2, got $3"
+        failures=$((failures + 1))
+    fi
+}
+
+# A log of 500 consecutive days, one run each: more blocks than the chart shows one by one.
+long_log="$out/long.log"
+for i in $(seq 0 499); do
+    printf 'C:\\Jobs\\part_%03d.mv,CUT,0:00:%02d:00,m,08:00:00,%s\r\n' \
+        $((i % 70)) $((i % 60)) "$(date -u -d "2025-01-01 + $i days" +%-m/%-d/%Y)"
+done >"$long_log"
+
+for log in "$REPO/tests/data/hostile.log" "$long_log"; do
+    name=$(basename "$log" .log)
+    "$report" --html --date-order mdy "$log" >"$out/$name.html"
+    "$report" --json --date-order mdy "$log" >"$out/$name.json"
+    browser --dump-dom "file://$out/$name.html" >"$out/$name.dom.html"
+    browser --screenshot="$out/$name.png" --window-size=1200,1800 "file://$out/$name.html" \
+        >/dev/null
+
+    blocks=$(grep -c '"isoDate"' "$out/$name.json" || true)
+    weeks=$(grep -c '{"week"' "$out/$name.json" || true)
+    bars=$blocks
+    [ "$blocks" -le 400 ] || bars=$weeks
+    check "$name: bars in the chart" "$bars" "$(grep -o '<rect class="bar' "$out/$name.dom.html" | wc -l)"
+    total=$(sed -nE 's/.*"total": \{"hours": ([0-9-]+), "minutes": ([0-9-]+), "seconds": ([0-9-]+).*/\1 \2 \3/p' \
+        "$out/$name.json" | { read -r h m s; printf '%02d:%02d:%02d' "$h" "$m" "$s"; })
+    check "$name: grand total" "$total" \
+        "$(sed -nE 's/.*id="total">([^<]*)<.*/\1/p' "$out/$name.dom.html")"
+    check "$name: title" "Milvane Cut time report" \
+        "$(sed -nE 's/.*<title>([^<]*)<.*/\1/p' "$out/$name.dom.html" | head -1)"
+done
+
+dom="$out/hostile.dom.html"
+check "hostile: script elements" 0 "$(grep -ci '<script' "$dom" || true)"
+check "hostile: img elements" 0 "$(grep -ci '<img' "$dom" || true)"
+check "hostile: bold elements" 0 "$(grep -c '<b>' "$dom" || true)"
+for text in '&lt;script&gt;alert("x")&lt;/script&gt;.mv' '&lt;img src=x onerror=alert(1)&gt;' \
+    'a&amp;b' 'nul␀byte␁␟␡.mv' 'latinéÿ'; do
+    check "hostile: shown as text: $text" yes "$(grep -qF -- "$text" "$dom" && echo yes || echo no)"
+done
+check "long: chart says it shows weeks" yes \
+    "$(grep -q 'each bar is one ISO week' "$out/long.dom.html" && echo yes || echo no)"
+
+echo "screenshots: $out/hostile.png $out/long.png"
+[ "$failures" -eq 0 ] || { echo "browser check: $failures failed"; exit 1; }
+echo "browser check: all passed"
