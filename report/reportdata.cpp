@@ -1,6 +1,8 @@
 #include "report/reportdata.h"
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
 #include <limits>
 #include <map>
 
@@ -33,6 +35,23 @@ std::vector<PeriodTotal> inDateOrder(std::map<int, PeriodTotal>&& periods) {
     return list;
 }
 
+// A hash of a cut file name, eight bytes at a time: names are short and looked up for every run.
+std::uint64_t nameHash(std::string_view name) {
+    constexpr std::uint64_t kMultiplier = 0xFF51AFD7ED558CCDULL;
+    std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ name.size();
+    while (name.size() >= sizeof(std::uint64_t)) {
+        std::uint64_t word;
+        std::memcpy(&word, name.data(), sizeof word);
+        hash = (hash ^ word) * kMultiplier;
+        hash ^= hash >> 32;
+        name.remove_prefix(sizeof word);
+    }
+    std::uint64_t tail = 0;
+    if (!name.empty()) std::memcpy(&tail, name.data(), name.size());
+    hash = (hash ^ tail) * kMultiplier;
+    return hash ^ (hash >> 29);
+}
+
 } // namespace
 
 qint64 addSeconds(qint64 a, qint64 b) {
@@ -59,19 +78,44 @@ void ReportCollector::dateClosing(std::string_view, const scan::TimeAmount& dayT
 void ReportCollector::runLine(const scan::RunLine& run) {
     ++data_.runs;
     ++data_.blocks.back().runs;
-    FileTally& file = fileTally(run.record.cutFileName);
+    auto& entries = files_.entries();
+    const std::string_view name = run.record.cutFileName;
+    if (lastFile_ < 0 || entries[static_cast<size_t>(lastFile_)].name != name) {
+        const FileTallies::Entry& found = files_.of(name); // may move the entries
+        lastFile_ = &found - entries.data();
+    }
+    FileTallies::Entry& file = entries[static_cast<size_t>(lastFile_)];
     ++file.runs;
     scan::addDuration(file.total, run.record.duration);
     keepRunRow(run.record);
 }
 
-ReportCollector::FileTally& ReportCollector::fileTally(std::string_view name) {
-    if (!lastFile_ || lastFile_->first != name) {
-        auto found = files_.find(name);
-        if (found == files_.end()) found = files_.emplace(std::string(name), FileTally{}).first;
-        lastFile_ = &*found; // nodes stay where they are when the map grows
+ReportCollector::FileTallies::Entry& ReportCollector::FileTallies::of(std::string_view name) {
+    const std::uint64_t hash = nameHash(name);
+    const size_t mask = slots_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t at = slots_[slot];
+        if (at == 0) {
+            entries_.push_back(Entry{std::string(name), hash, 0, {}});
+            slots_[slot] = static_cast<std::uint32_t>(entries_.size());
+            if (entries_.size() * 2 > slots_.size()) grow();
+            return entries_.back();
+        }
+        Entry& entry = entries_[at - 1];
+        if (entry.hash == hash && entry.name == name) return entry;
     }
-    return lastFile_->second;
+}
+
+void ReportCollector::FileTallies::grow() {
+    std::vector<std::uint32_t> wider(slots_.size() * 2);
+    const size_t mask = wider.size() - 1;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        size_t slot = entries_[i].hash & mask;
+        while (wider[slot] != 0)
+            slot = (slot + 1) & mask;
+        wider[slot] = static_cast<std::uint32_t>(i + 1);
+    }
+    slots_.swap(wider);
 }
 
 void ReportCollector::keepRunRow(const scan::CutRecord& record) {
@@ -93,11 +137,12 @@ void ReportCollector::logEnd(std::string_view, std::string_view, const scan::Tim
 ReportData ReportCollector::takeData(DateOrder order) {
     data_.dateOrder = order;
 
-    data_.files.reserve(files_.size());
-    for (const auto& [name, tally] : files_)
-        data_.files.push_back(FileTotal{name, tally.runs, totalSecondsOf(tally.total)});
-    FileMap().swap(files_);
-    lastFile_ = nullptr;
+    data_.files.reserve(files_.entries().size());
+    for (FileTallies::Entry& entry : files_.entries())
+        data_.files.push_back(
+            FileTotal{std::move(entry.name), entry.runs, totalSecondsOf(entry.total)});
+    files_ = FileTallies();
+    lastFile_ = -1;
     std::sort(data_.files.begin(), data_.files.end(), [](const FileTotal& a, const FileTotal& b) {
         return a.totalSeconds != b.totalSeconds ? a.totalSeconds > b.totalSeconds : a.name < b.name;
     });

@@ -8,7 +8,7 @@
 #include <QString>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 namespace report {
@@ -96,25 +96,31 @@ public:
     ReportData takeData(DateOrder order);
 
 private:
-    struct FileTally {
-        qint64 runs = 0;
-        scan::TimeAmount total;
-    };
-    struct NameHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const {
-            return std::hash<std::string_view>{}(name);
-        }
-    };
-    using FileMap = std::unordered_map<std::string, FileTally, NameHash, std::equal_to<>>;
+    // Cut file names to their tallies: an open-addressing table over a power-of-two number of
+    // slots, as the lookup is the one thing done for every run.
+    class FileTallies {
+    public:
+        struct Entry {
+            std::string name;
+            std::uint64_t hash = 0;
+            qint64 runs = 0;
+            scan::TimeAmount total;
+        };
+        Entry& of(std::string_view name);
+        std::vector<Entry>& entries() { return entries_; }
 
-    FileTally& fileTally(std::string_view name);
+    private:
+        void grow();
+        std::vector<Entry> entries_;
+        std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(1024); // entry + 1; 0: free
+    };
+
     void keepRunRow(const scan::CutRecord& record);
 
     qint64 runRowLimit_;
     ReportData data_;
-    FileMap files_;
-    FileMap::value_type* lastFile_ = nullptr; // runs of one file often follow each other
+    FileTallies files_;
+    qsizetype lastFile_ = -1; // runs of one file often follow each other
 };
 
 } // namespace report

@@ -37,6 +37,14 @@ const char* htmlReference(char16_t c) {
     }
 }
 
+// Log text that needs no decoding: printable ASCII only, as nearly all of it is.
+QString decoded(std::string_view logBytes) {
+    for (char c : logBytes) {
+        if (c < 0x20 || c >= 0x7F) return scan::displayText(logBytes);
+    }
+    return QString::fromLatin1(logBytes.data(), static_cast<qsizetype>(logBytes.size()));
+}
+
 } // namespace
 
 void appendHtmlText(std::string& out, QStringView text) {
@@ -62,7 +70,7 @@ void appendHtmlText(std::string& out, QStringView text) {
 }
 
 void appendHtmlLogText(std::string& out, std::string_view logBytes) {
-    appendHtmlText(out, scan::displayText(logBytes));
+    appendHtmlText(out, decoded(logBytes));
 }
 
 void appendJsonText(std::string& out, QStringView text) {
@@ -88,7 +96,7 @@ void appendJsonText(std::string& out, QStringView text) {
 }
 
 void appendJsonLogText(std::string& out, std::string_view logBytes) {
-    appendJsonText(out, scan::displayText(logBytes));
+    appendJsonText(out, decoded(logBytes));
 }
 
 } // namespace report

@@ -236,3 +236,21 @@ TEST(RunTables, PastTheLimitOnlyTheTotalsPerDateShow) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FileTotals, KeepEveryNameApartHoweverManyThereAre) {
+    QByteArray log;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 3000; ++i)
+            log += "C:\\" + QByteArray::number(i) + "\\part_" + QByteArray::number(i % 1500) +
+                   (i < 1500 ? ".mv" : ".MV") + ",CUT,0:0:1:0,m,08:00:00,1/1/2026\r\n";
+    const report::ReportData data = scanned(log, DateOrder::MonthDayYear).data;
+    ASSERT_EQ(data.files.size(), 3000u);
+    for (const report::FileTotal& file : data.files) {
+        EXPECT_EQ(file.runs, 2) << file.name;
+        EXPECT_EQ(file.totalSeconds, 120) << file.name;
+    }
+}
+
+} // namespace
