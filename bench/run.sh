@@ -5,6 +5,7 @@
 #   - runtally-report writing both files (-o), against `wc -l` and a mawk program that only sums
 #     the CUT durations (bench/cutsum.awk), side by side on the same log, with the command's CPU
 #     time (all threads) against its wall time;
+#   - runtally-report -o with the HTML page and the JSON added (--html --json), against -o alone;
 #   - the window's start-to-shown time and peak memory (offscreen);
 #   - the scan engine alone (Google Benchmark).
 # Prints median wall times of several runs, peak memory, and the ratios the goals are set in.
@@ -37,6 +38,8 @@ for log_name in 100000 1000000 1000000-cut-heavy; do
         out=$(measure "$RUNS" "$BUILD/cli/runtally-report" --force -o "$folder/out" "$log")
         ms[report,$log_name,$round]=$(field ms "$out"); rss[report,$log_name]=$(field rss_mb "$out")
         cpu[report,$log_name,$round]=$(field cpu_ms "$out")
+        out=$(measure "$RUNS" "$BUILD/cli/runtally-report" --force --html --json -o "$folder/out" "$log")
+        ms[pages,$log_name,$round]=$(field ms "$out"); rss[pages,$log_name]=$(field rss_mb "$out")
         out=$(measure "$RUNS" mawk -f "$REPO/bench/cutsum.awk" "$log")
         ms[awk,$log_name,$round]=$(field ms "$out")
         out=$(measure "$RUNS" wc -l "$log")
@@ -52,7 +55,7 @@ best() { local a=${ms[$1,$2,1]} b=${ms[$1,$2,2]}; echo $((a < b ? a : b)); }
 cpu_of_best() { [ "${ms[report,$1,1]}" -le "${ms[report,$1,2]}" ] && echo "${cpu[report,$1,1]}" || echo "${cpu[report,$1,2]}"; }
 echo
 printf '%-36s %10s %10s %12s\n' "" "100k" "1M" "1M CUT-heavy"
-for what in report awk wc window; do
+for what in report pages awk wc window; do
     printf '%-36s %7s ms %7s ms %9s ms\n' "$what" "$(best $what 100000)" "$(best $what 1000000)" \
         "$(best $what 1000000-cut-heavy)"
 done
@@ -60,6 +63,8 @@ printf '%-36s %7s ms %7s ms %9s ms\n' "runtally-report CPU time" "$(cpu_of_best 
     "$(cpu_of_best 1000000)" "$(cpu_of_best 1000000-cut-heavy)"
 printf '%-36s %7s MB %7s MB %9s MB\n' "runtally-report peak memory" "${rss[report,100000]}" \
     "${rss[report,1000000]}" "${rss[report,1000000-cut-heavy]}"
+printf '%-36s %7s MB %7s MB %9s MB\n' "with --html --json peak memory" "${rss[pages,100000]}" \
+    "${rss[pages,1000000]}" "${rss[pages,1000000-cut-heavy]}"
 printf '%-36s %7s MB %7s MB %9s MB\n' "window peak memory" "${rss[window,100000]}" \
     "${rss[window,1000000]}" "${rss[window,1000000-cut-heavy]}"
 echo
@@ -68,6 +73,8 @@ echo "runtally-report -o / mawk sum (1M):             $(ratio "$(best report 100
 echo "runtally-report -o / mawk sum (1M CUT-heavy):   $(ratio "$(best report $heavy)" "$(best awk $heavy)")   (goal <= 0.50)"
 echo "runtally-report CPU / wall (1M):                $(ratio "$(cpu_of_best 1000000)" "$(best report 1000000)")   (goal >= 1.5)"
 echo "runtally-report CPU / wall (1M CUT-heavy):      $(ratio "$(cpu_of_best $heavy)" "$(best report $heavy)")   (goal >= 1.5)"
+echo "-o --html --json / -o (1M):                    $(ratio "$(best pages 1000000)" "$(best report 1000000)")   (goal <= 1.30)"
+echo "-o --html --json / -o (1M CUT-heavy):          $(ratio "$(best pages $heavy)" "$(best report $heavy)")   (goal <= 1.30)"
 echo "runtally-report -o / wc -l (1M):                $(ratio "$(best report 1000000)" "$(best wc 1000000)")"
 echo "window start to shown (1M):                     $(best window 1000000) ms   (goal <= 1000 ms)"
 echo "time 1M / 100k, runtally-report:                $(ratio "$(best report 1000000)" "$(best report 100000)")  (goal <= 11)"
