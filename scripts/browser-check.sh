@@ -16,6 +16,7 @@ rm -rf "$out"
 mkdir -p "$out"
 report="$BUILD/cli/runtally-report"
 failures=0
+checks=0
 
 browser() { # browser ARGS... PAGE: one headless run with a profile of its own
     local profile
@@ -27,6 +28,7 @@ browser() { # browser ARGS... PAGE: one headless run with a profile of its own
 }
 
 check() { # check WHAT EXPECTED ACTUAL
+    checks=$((checks + 1))
     if [ "$2" == "$3" ]; then
         echo "ok    $1: $3"
     else
@@ -75,5 +77,9 @@ check "long: chart says it shows weeks" yes \
     "$(grep -q 'each bar is one ISO week' "$out/long.dom.html" && echo yes || echo no)"
 
 echo "screenshots: $out/hostile.png $out/long.png"
-[ "$failures" -eq 0 ] || { echo "browser check: $failures failed"; exit 1; }
-echo "browser check: all passed"
+# The closing line in GoogleTest's words, which scripts/test.sh counts with the suites' own.
+if [ "$failures" -ne 0 ]; then
+    echo "[  FAILED  ] $failures tests, listed below (browser check: $failures of $checks failed)"
+    exit 1
+fi
+echo "[  PASSED  ] $checks tests. (browser check)"

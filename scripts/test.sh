@@ -50,7 +50,7 @@ if [[ " $stages " == *" windows "* ]]; then
     bash "$REPO/scripts/windows.sh" | tee -a "$results"
 fi
 if [[ " $stages " == *" browser "* ]]; then
-    bash "$REPO/scripts/browser-check.sh"
+    bash "$REPO/scripts/browser-check.sh" | tee -a "$results"
 fi
 
 # One closing line for all stages: CTest's counts, and GoogleTest's where a whole suite ran as one
