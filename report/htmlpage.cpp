@@ -4,7 +4,6 @@
 #include "report/textescape.h"
 #include "scan/displaytext.h"
 
-#include <QLocale>
 #include <algorithm>
 #include <array>
 #include <cstdio>
