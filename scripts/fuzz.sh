@@ -9,7 +9,7 @@ install_missing
 FUZZ_BUILD="${RUNTALLY_FUZZ_BUILD_DIR:-$REPO/build-fuzz}"
 CC=clang CXX=clang++ cmake -S "$REPO" -B "$FUZZ_BUILD" -G Ninja -DRUNTALLY_FUZZ=ON \
     -DRUNTALLY_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-targets=(fuzz_scan fuzz_chunks)
+targets=(fuzz_scan fuzz_chunks fuzz_reports)
 cmake --build "$FUZZ_BUILD" -j2 --target "${targets[@]}"
 (cd "$FUZZ_BUILD" && ctest --output-on-failure -R _seeds)
 
