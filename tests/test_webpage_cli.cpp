@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QTest>
 
 namespace {
 
@@ -62,7 +63,10 @@ TEST_F(Window, ShowsTheReportAsAWebPageAndDeletesItOnClose) {
     EXPECT_EQ(action->text(), QStringLiteral("Show as a web page"));
     EXPECT_FALSE(action->shortcut().isEmpty());
 
-    action->trigger();
+    // The shortcut, as a user presses it anywhere in the window.
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QTest::keyClick(control<QComboBox>("lstDaily"), Qt::Key_B, Qt::ControlModifier);
     const QString page = program + QStringLiteral("/report.html");
     ASSERT_EQ(fake.openedPages, QStringList{page});
     const QByteArray html = testfiles::read(page);
