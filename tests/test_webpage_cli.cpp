@@ -1,4 +1,5 @@
 #include "app/reportview.h"
+#include "app/webpage.h"
 #include "cli/reportcommand.h"
 #include "windowfixture.h"
 
@@ -67,7 +68,7 @@ TEST_F(Window, ShowsTheReportAsAWebPageAndDeletesItOnClose) {
     window.show();
     QApplication::setActiveWindow(&window);
     QTest::keyClick(control<QComboBox>("lstDaily"), Qt::Key_B, Qt::ControlModifier);
-    const QString page = program + QStringLiteral("/report.html");
+    const QString page = webpage::pagePath(program);
     ASSERT_EQ(fake.openedPages, QStringList{page});
     const QByteArray html = testfiles::read(page);
     EXPECT_TRUE(html.contains("<p id=\"created-on\">Created on 12/7/2026</p>"));
