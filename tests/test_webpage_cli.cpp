@@ -1,27 +1,17 @@
 #include "app/reportview.h"
 #include "app/webpage.h"
-#include "cli/reportcommand.h"
+#include "commandrun.h"
 #include "windowfixture.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QTest>
 
 namespace {
 
-struct CommandRun {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
+// The command over a machine whose date is fixed.
 CommandRun runtallyReport(QStringList arguments) {
-    QBuffer out, err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    arguments.prepend(QStringLiteral("runtally-report"));
-    const int status = cli::runReportCommand(arguments, {out, err, false});
-    return {status, out.data(), err.data()};
+    FakePlatform machine;
+    return runCommand(machine, std::move(arguments));
 }
 
 const QString kLog = testfiles::dataPath(QStringLiteral("hostile.log"));
@@ -30,7 +20,7 @@ TEST(CommandReports, WithOutputAddsThePageAndTheJsonBesideTheTwoFiles) {
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("week"));
     const CommandRun run = runtallyReport({"--html", "--json", "--date-order", "mdy", "-o", name, kLog});
-    ASSERT_EQ(run.status, scan::kExitOk) << run.err.toStdString();
+    ASSERT_EQ(run.status, platform::kExitOk) << run.err.toStdString();
     EXPECT_EQ(testfiles::read(name + ".txt"), runtallyReport({kLog}).out);
     EXPECT_EQ(testfiles::read(name + ".csv"), runtallyReport({"--csv", kLog}).out);
     EXPECT_EQ(testfiles::read(name + ".html"),
@@ -41,9 +31,9 @@ TEST(CommandReports, WithOutputAddsThePageAndTheJsonBesideTheTwoFiles) {
 
     // An existing page is replaced only with --force, and refused before anything is written.
     QFile::remove(name + ".txt");
-    EXPECT_EQ(runtallyReport({"--html", "-o", name, kLog}).status, cli::kExitWouldReplace);
+    EXPECT_EQ(runtallyReport({"--html", "-o", name, kLog}).status, platform::kExitWouldReplace);
     EXPECT_FALSE(QFile::exists(name + ".txt"));
-    EXPECT_EQ(runtallyReport({"--html", "--force", "-o", name, kLog}).status, scan::kExitOk);
+    EXPECT_EQ(runtallyReport({"--html", "--force", "-o", name, kLog}).status, platform::kExitOk);
 }
 
 TEST(CommandReports, RefusesWhatItCannotDoAsWrongUse) {
@@ -52,14 +42,14 @@ TEST(CommandReports, RefusesWhatItCannotDoAsWrongUse) {
                                  {"--json", "--date-order", "yyyy", kLog}};
     for (const QStringList& arguments : wrong) {
         const CommandRun run = runtallyReport(arguments);
-        EXPECT_EQ(run.status, cli::kExitUsage) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.status, platform::kExitUsage) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
 }
 
 TEST_F(Window, ShowsTheReportAsAWebPageAndDeletesItOnClose) {
     useLog("hostile");
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     QAction* action = control<ReportView>("txtReport")->showAsWebPageAction();
     EXPECT_EQ(action->text(), QStringLiteral("Show as a web page"));
     EXPECT_FALSE(action->shortcut().isEmpty());
@@ -81,7 +71,7 @@ TEST_F(Window, ShowsTheReportAsAWebPageAndDeletesItOnClose) {
 
 TEST_F(Window, SaysWhereThePageIsWhenNoBrowserStarts) {
     useLog("two_dates");
-    ASSERT_EQ(window.Form_Load(), scan::kExitOk);
+    ASSERT_EQ(window.Form_Load(), platform::kExitOk);
     fake.browserStarts = false;
     fake.answerNextMessage(platform::Answer::Ok);
     control<ReportView>("txtReport")->showAsWebPageAction()->trigger();
