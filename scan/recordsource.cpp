@@ -21,11 +21,22 @@ RecordSource::RecordSource(QIODevice& log, size_t blockSize)
         batch.block = std::make_unique_for_overwrite<char[]>(batch.capacity);
         free_.push_back(&batch);
     }
-    for (size_t i = 0; i < kParsers; ++i)
-        parsers_.emplace_back([this] { parseLoop(); });
+    parsers_.reserve(kParsers);
+    try {
+        for (size_t i = 0; i < kParsers; ++i)
+            parsers_.emplace_back([this] { parseLoop(); });
+    } catch (...) {
+        // A thread that could not start: the ones that did are stopped before the source goes.
+        stopParsers();
+        throw;
+    }
 }
 
 RecordSource::~RecordSource() {
+    stopParsers();
+}
+
+void RecordSource::stopParsers() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;

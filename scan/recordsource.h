@@ -59,6 +59,7 @@ private:
         bool last = false;
     };
 
+    void stopParsers();
     void parseLoop();
     void parseTurns();
     RecordBatch* takeFreeBatch();

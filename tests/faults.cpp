@@ -6,7 +6,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <linux/fs.h>
+#include <pthread.h>
+#include <string>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -93,6 +96,64 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, previousHandler_);
 }
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define RUNTALLY_SANITIZER_SHADOW 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define RUNTALLY_SANITIZER_SHADOW 1
+#endif
+#endif
+
+namespace {
+
+constexpr unsigned long long kGiB = 1ull << 30;
+
+// The address space this process takes now, in bytes.
+unsigned long long addressSpaceInUse() {
+    std::ifstream status("/proc/self/status");
+    for (std::string key; status >> key;) {
+        unsigned long long kiB = 0;
+        if (key == "VmSize:" && status >> kiB) return kiB * 1024;
+    }
+    return 0;
+}
+
+} // namespace
+
+ThreadLimit::ThreadLimit(unsigned threads) : Fault({}) {
+#ifdef RUNTALLY_SANITIZER_SHADOW
+    why_ = QStringLiteral("a sanitizer's shadow memory needs the whole address space");
+    (void)threads;
+#else
+    pthread_attr_t attributes;
+    pthread_getattr_default_np(&attributes);
+    pthread_attr_getstacksize(&attributes, &savedStackSize_);
+    pthread_attr_setstacksize(&attributes, kGiB);
+    pthread_setattr_default_np(&attributes);
+    pthread_attr_destroy(&attributes);
+
+    rlimit limit{};
+    getrlimit(RLIMIT_AS, &limit);
+    savedLimit_ = limit.rlim_cur;
+    limit.rlim_cur = addressSpaceInUse() + threads * kGiB + kGiB / 2;
+    made_ = setrlimit(RLIMIT_AS, &limit) == 0;
+    if (!made_) why_ = systemError("address space limit");
+#endif
+}
+
+ThreadLimit::~ThreadLimit() {
+    if (savedStackSize_ == 0) return;
+    rlimit limit{};
+    getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = savedLimit_;
+    setrlimit(RLIMIT_AS, &limit);
+    pthread_attr_t attributes;
+    pthread_getattr_default_np(&attributes);
+    pthread_attr_setstacksize(&attributes, savedStackSize_);
+    pthread_setattr_default_np(&attributes);
+    pthread_attr_destroy(&attributes);
+}
+
 #else // no immutable attribute, bind mounts or file size limits
 
 #if defined(Q_OS_WIN)
@@ -127,5 +188,10 @@ FileSizeLimit::FileSizeLimit(unsigned long long) : Fault({}) {
     why_ = QStringLiteral("no per-process file size limit on this system");
 }
 FileSizeLimit::~FileSizeLimit() = default;
+
+ThreadLimit::ThreadLimit(unsigned) : Fault({}) {
+    why_ = QStringLiteral("no per-process address space limit on this system");
+}
+ThreadLimit::~ThreadLimit() = default;
 
 #endif

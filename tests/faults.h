@@ -52,6 +52,20 @@ private:
     void (*previousHandler_)(int) = nullptr;
 };
 
+// Room for only `threads` more threads: new threads get stacks of a GiB each, and the address
+// space ends half a GiB after the last one that fits.
+class ThreadLimit : public Fault {
+public:
+    explicit ThreadLimit(unsigned threads);
+    ~ThreadLimit();
+    ThreadLimit(const ThreadLimit&) = delete;
+    ThreadLimit& operator=(const ThreadLimit&) = delete;
+
+private:
+    unsigned long long savedLimit_ = 0;
+    size_t savedStackSize_ = 0;
+};
+
 // A fault kept for the length of a test, or the reason the machine cannot make it.
 struct Arranged {
     std::shared_ptr<void> hold;

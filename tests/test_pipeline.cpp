@@ -125,6 +125,49 @@ TEST_F(FullDisk, AfterSeveralBlocksTheCommandTellsWhichFileAndCommitsNone) {
     EXPECT_TRUE(QDir(root.filePath(QStringLiteral("out"))).isEmpty()); // nothing left behind
 }
 
+// However few of the scan's threads can start (two writing, two parsing), the window's scan and
+// the command end in a message, with no file left behind.
+class FewThreads : public ::testing::TestWithParam<unsigned> {
+protected:
+    void SetUp() override { testfiles::write(log, cutHeavyLog(kMiB)); }
+    void limit() {
+        limit_ = makeFault<ThreadLimit>(GetParam());
+        if (!limit_.cannot.isEmpty()) GTEST_SKIP() << limit_.cannot.toStdString();
+    }
+
+    QTemporaryDir dir;
+    QString log = dir.filePath(QStringLiteral("mvsys.log"));
+    QString out = dir.filePath(QStringLiteral("out"));
+
+private:
+    Arranged limit_;
+};
+
+TEST_P(FewThreads, TheScanTellsAndLeavesNoTemporaryFile) {
+    QDir().mkpath(out);
+    limit();
+    const scan::ScanResult result = scan::runLogScan({log, {out}, "7/12/2026", true});
+    EXPECT_TRUE(result.logProblem);
+    EXPECT_TRUE(QDir(out).isEmpty());
+}
+
+TEST_P(FewThreads, TheCommandTellsAndWritesNoFile) {
+    FakePlatform environment;
+    limit();
+    // Standard output takes one writing thread, the files two.
+    QList<QStringList> runs = {{QStringLiteral("-o"), out, log}};
+    if (GetParam() < 3) runs.append({log});
+    for (const QStringList& arguments : runs) {
+        const CommandRun run = runCommand(environment, arguments);
+        EXPECT_NE(run.status, platform::kExitOk);
+        EXPECT_TRUE(run.err.startsWith("runtally-report: ")) << run.err.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("mvsys.log")});
+}
+
+INSTANTIATE_TEST_SUITE_P(ThatStart, FewThreads, ::testing::Values(2u, 3u));
+
 // A CUT record padded to `length` bytes, counting `seconds`.
 std::string cutRecord(size_t length, int seconds) {
     const std::string fields =
