@@ -196,15 +196,18 @@ int Command::scan(QFile& log, const scan::ScanOutputs& layoutOutputs) {
 }
 
 int Command::toStandardOutput(QFile& log, const Options& options) {
-    scan::BufferedFileSink out(streams_.out, QStringLiteral("standard output"));
+    const QString path = QStringLiteral("standard output");
+    std::optional<scan::BufferedFileSink> out;
+    if (auto thrown = scan::exceptionFrom([&] { out.emplace(streams_.out, path); }))
+        return failOn(kExitWriteFailed, path, *thrown);
     scan::NullSink other;
     const scan::ScanOutputs outputs =
-        options.csv ? scan::ScanOutputs{other, out} : scan::ScanOutputs{out, other};
+        options.csv ? scan::ScanOutputs{other, *out} : scan::ScanOutputs{*out, other};
     if (const int status = scan(log, outputs); status != kExitOk) {
-        out.abandon();
+        out->abandon();
         return status;
     }
-    if (!out.flush()) return failOn(kExitWriteFailed, out.path(), out.error());
+    if (!out->flush()) return failOn(kExitWriteFailed, path, out->error());
     return kExitOk;
 }
 
@@ -223,7 +226,11 @@ int Command::toFiles(QFile& log, const Options& options) {
     for (size_t i = 0; i < files.size(); ++i) {
         files[i] = std::make_unique<platform::StagedFile>(paths[i]);
         if (!files[i]->open()) return failOn(kExitWriteFailed, files[i]->problem());
-        sinks[i] = std::make_unique<scan::BufferedFileSink>(files[i]->device(), paths[i]);
+        // Starting its writing thread can fail; the sinks started go before their files.
+        if (auto thrown = scan::exceptionFrom([&] {
+                sinks[i] = std::make_unique<scan::BufferedFileSink>(files[i]->device(), paths[i]);
+            }))
+            return failOn(kExitWriteFailed, paths[i], *thrown);
     }
     const int status = writeFiles(log, paths, files, sinks);
     // On a failure the files are dropped uncommitted, once their writing threads let go of them.

@@ -113,24 +113,25 @@ ScanResult runLogScan(const ScanRequest& request, QIODevice& log) {
     result.tempFolder = temp.folder;
     NullSink noFile;
     std::optional<BufferedFileSink> reportFile, csvFile;
-    if (temp.report) {
-        reportFile.emplace(*temp.report, temp.report->fileName());
-        csvFile.emplace(*temp.csv, temp.csv->fileName());
-    }
-
     StringSink reportText;
-    const ScanOutputs outputs{reportFile ? static_cast<ByteSink&>(*reportFile) : noFile,
-                              csvFile ? static_cast<ByteSink&>(*csvFile) : noFile,
-                              request.keepReportText ? &reportText : nullptr, request.listener};
     std::optional<QString> failure;
-    if (auto thrown =
-            exceptionFrom([&] { failure = scanLog(log, request.today, outputs, result); }))
+    // Starting a writing thread can fail as much as the scan itself.
+    if (auto thrown = exceptionFrom([&] {
+            if (temp.report) {
+                reportFile.emplace(*temp.report, temp.report->fileName());
+                csvFile.emplace(*temp.csv, temp.csv->fileName());
+            }
+            const ScanOutputs outputs{reportFile ? static_cast<ByteSink&>(*reportFile) : noFile,
+                                      csvFile ? static_cast<ByteSink&>(*csvFile) : noFile,
+                                      request.keepReportText ? &reportText : nullptr,
+                                      request.listener};
+            failure = scanLog(log, request.today, outputs, result);
+        }))
         failure = thrown;
     if (failure) {
         // The writing threads let go of the files before they are closed and removed.
-        if (reportFile) {
-            reportFile->abandon();
-            csvFile->abandon();
+        for (auto* sink : {&reportFile, &csvFile}) {
+            if (*sink) (*sink)->abandon();
         }
         temp.removeBoth();
         result.logProblem = FileProblem{request.logPath, *failure};

@@ -166,7 +166,7 @@ TEST_P(FewThreads, TheCommandTellsAndWritesNoFile) {
               QStringList{QStringLiteral("mvsys.log")});
 }
 
-INSTANTIATE_TEST_SUITE_P(ThatStart, FewThreads, ::testing::Values(2u, 3u));
+INSTANTIATE_TEST_SUITE_P(ThatStart, FewThreads, ::testing::Values(0u, 1u, 2u, 3u));
 
 // A CUT record padded to `length` bytes, counting `seconds`.
 std::string cutRecord(size_t length, int seconds) {
