@@ -1,7 +1,5 @@
 #include "platform/stagedfile.h"
 
-#include <QFileInfo>
-
 namespace platform {
 
 StagedFile::StagedFile(const QString& target) : target_(target), file_(target) {
@@ -31,10 +29,10 @@ bool StagedFile::flush() {
 
 bool StagedFile::commit() {
     if (!flush()) return false;
-    const qint64 written = file_.pos();
+    // Checked on the staged copy, before it replaces anything: a short copy never takes the
+    // place of a whole old file.
+    if (file_.size() != file_.pos()) return fail(QStringLiteral("The saved file is not complete."));
     if (!file_.commit()) return fail(file_.errorString());
-    if (QFileInfo(target_).size() != written)
-        return fail(QStringLiteral("The saved file is not complete."));
     return true;
 }
 
