@@ -56,8 +56,11 @@ public:
         action.sa_handler = noteEndingSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        for (size_t i = 0; i < kEndingSignals.size(); ++i)
-            sigaction(kEndingSignals[i], &action, &saved_[i]);
+        for (size_t i = 0; i < kEndingSignals.size(); ++i) {
+            sigaction(kEndingSignals[i], nullptr, &saved_[i]);
+            // A signal ignored by whoever started the program (nohup) stays ignored.
+            if (saved_[i].sa_handler != SIG_IGN) sigaction(kEndingSignals[i], &action, nullptr);
+        }
         watching_ = true;
     }
 
