@@ -279,10 +279,18 @@ int Command::withExtraReports(QFile& log, const Options& options) {
     if (options.output.isEmpty()) {
         scan::NullSink none;
         if (const int status = scan(log, {none, none}); status != kExitOk) return status;
-        scan::BufferedFileSink out(streams_.out, QStringLiteral("standard output"));
-        report::writeReport(options.extras.front(), collector.takeData(options.dateOrder), header,
-                         out);
-        if (!out.flush()) return failOn(kExitWriteFailed, out.path(), out.error());
+        const QString path = QStringLiteral("standard output");
+        std::optional<scan::BufferedFileSink> out;
+        // Starting the writing thread, or the page's memory, can fail like the scan's.
+        if (auto thrown = scan::exceptionFrom([&] {
+                out.emplace(streams_.out, path);
+                report::writeReport(options.extras.front(),
+                                    collector.takeData(options.dateOrder), header, *out);
+            })) {
+            if (out) out->abandon();
+            return failOn(kExitWriteFailed, path, *thrown);
+        }
+        if (!out->flush()) return failOn(kExitWriteFailed, path, out->error());
         return kExitOk;
     }
 
