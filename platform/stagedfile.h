@@ -9,8 +9,9 @@ namespace platform {
 
 // A file written beside its target and put in the target's place in one step, only when it is
 // complete. Whatever fails on the way, the target is either untouched or holds the whole file:
-// there is no fallback to writing the target directly, every write is checked, and the file is
-// flushed and its size checked around the commit. An uncommitted file is discarded.
+// there is no fallback to writing the target directly, every write is checked, and the staged
+// file is flushed and its size checked before it takes the target's place. An uncommitted file
+// is discarded.
 class StagedFile {
 public:
     explicit StagedFile(const QString& target);
@@ -24,8 +25,8 @@ public:
     bool write(const char* data, qint64 size);
     // Writes out what is buffered; a commit may not report a failed final flush.
     bool flush();
-    // Flushes and puts the file in the target's place; fails if afterwards the target does not
-    // hold every byte written.
+    // Flushes and puts the file in the target's place; fails, leaving the target untouched, if
+    // the staged file does not hold every byte written.
     bool commit();
 
     const QString& target() const { return target_; }

@@ -3,6 +3,7 @@
 #include "platform/stagedfile.h"
 #include "report/htmlpage.h"
 #include "report/jsonreport.h"
+#include "scan/threadfailure.h"
 
 namespace report {
 
@@ -23,12 +24,17 @@ std::optional<platform::FileProblem> writeReportFile(const QString& path, Report
                                                      const PageHeader& header) {
     platform::StagedFile file(path);
     if (!file.open()) return file.problem();
-    {
-        scan::BufferedFileSink sink(file.device(), path);
-        writeReport(format, data, header, sink);
-        if (!sink.flush()) return platform::FileProblem{path, sink.error()};
-    }
-    if (!file.flush() || !file.commit()) return file.problem();
+    std::optional<QString> writeError;
+    // Starting the writing thread, or memory for the page, can fail like the scan's; the staged
+    // file is then dropped uncommitted.
+    if (auto thrown = scan::exceptionFrom([&] {
+            scan::BufferedFileSink sink(file.device(), path);
+            writeReport(format, data, header, sink);
+            if (!sink.flush()) writeError = sink.error();
+        }))
+        writeError = thrown;
+    if (writeError) return platform::FileProblem{path, *writeError};
+    if (!file.commit()) return file.problem();
     return std::nullopt;
 }
 
