@@ -9,8 +9,6 @@
 
 namespace scan {
 
-namespace {} // namespace
-
 RecordSource::RecordSource(QIODevice& log, size_t blockSize)
     : log_(log), blockSize_(blockSize), batches_(kBatches) {
     // Room in front of each block for the unfinished line of the block before; a longer one
