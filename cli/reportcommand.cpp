@@ -228,7 +228,8 @@ int Command::toFiles(QFile& log, const Options& options) {
         if (!files[i]->open()) return failOn(kExitWriteFailed, files[i]->problem());
         // Starting its writing thread can fail; the sinks started go before their files.
         if (auto thrown = scan::exceptionFrom([&] {
-                sinks[i] = std::make_unique<scan::BufferedFileSink>(files[i]->device(), paths[i]);
+                sinks[i] = std::make_unique<scan::BufferedFileSink>(
+                    files[i]->device(), paths[i], scan::BufferedFileSink::Finish::Commit);
             }))
             return failOn(kExitWriteFailed, paths[i], *thrown);
     }

@@ -28,7 +28,8 @@ std::optional<platform::FileProblem> writeReportFile(const QString& path, Report
     // Starting the writing thread, or memory for the page, can fail like the scan's; the staged
     // file is then dropped uncommitted.
     if (auto thrown = scan::exceptionFrom([&] {
-            scan::BufferedFileSink sink(file.device(), path);
+            scan::BufferedFileSink sink(file.device(), path,
+                                        scan::BufferedFileSink::Finish::Commit);
             writeReport(format, data, header, sink);
             if (!sink.flush()) writeError = sink.error();
         }))

@@ -9,7 +9,8 @@
 #include <cstring>
 
 #ifdef Q_OS_LINUX
-#include <fcntl.h>
+#include <cerrno>
+#include <unistd.h>
 #endif
 
 namespace scan {
@@ -42,10 +43,9 @@ void copyBytes(char* out, const char* in, size_t size) {
 
 } // namespace
 
-BufferedFileSink::BufferedFileSink(QIODevice& device, QString path)
-    : device_(device), path_(std::move(path)),
+BufferedFileSink::BufferedFileSink(QIODevice& device, QString path, Finish finish)
+    : device_(device), path_(std::move(path)), finish_(finish),
       filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
-      pending_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
       writer_([this] { writeLoop(); }) {}
 
 BufferedFileSink::~BufferedFileSink() {
@@ -53,7 +53,7 @@ BufferedFileSink::~BufferedFileSink() {
     bool unwritten = filled_ > 0;
     {
         const std::lock_guard lock(mutex_);
-        unwritten = unwritten || hasPending_;
+        unwritten = unwritten || writing_ || !queued_.empty();
     }
     if (unwritten) qWarning("%s: dropped without flush() or abandon()", qUtf8Printable(path_));
     abandon();
@@ -102,25 +102,28 @@ void BufferedFileSink::write(std::span<const std::string_view> pieces) {
     }
 }
 
-// Gives the filled block to the writing thread, once it has written the one before, and goes on
-// with that one's memory.
+// Queues the filled block for the writing thread, once there is room in the queue, and goes on
+// with a block already written or, while there is none, a new one.
 void BufferedFileSink::handOver() {
     if (filled_ == 0) return;
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !hasPending_; });
-    std::swap(filling_, pending_);
-    pendingSize_ = filled_;
-    hasPending_ = true;
+    changed_.wait(lock, [this] { return queued_.size() < kMaxQueued; });
+    queued_.push_back({std::move(filling_), filled_});
     filled_ = 0;
+    if (!free_.empty()) {
+        filling_ = std::move(free_.back());
+        free_.pop_back();
+    }
     lock.unlock();
     changed_.notify_all();
+    if (!filling_) filling_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
 }
 
 bool BufferedFileSink::flush() {
     if (abandoned_) return false;
     handOver();
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !hasPending_; });
+    changed_.wait(lock, [this] { return queued_.empty() && !writing_; });
     return !failed_;
 }
 
@@ -129,34 +132,39 @@ QString BufferedFileSink::error() const {
     return error_;
 }
 
-// The writing thread: writes each block handed over until the sink is abandoned. An exception
-// from a write counts as a failed write.
+// The writing thread: writes each queued block until the sink is abandoned. An exception from a
+// write counts as a failed write.
 void BufferedFileSink::writeLoop() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return hasPending_ || dropping_; });
+        changed_.wait(lock, [this] { return !queued_.empty() || dropping_; });
         if (dropping_) return;
+        Block block = std::move(queued_.front());
+        queued_.pop_front();
+        writing_ = true;
         const bool skip = failed_;
         lock.unlock();
         std::optional<QString> thrown;
-        if (!skip) thrown = exceptionFrom([this] { writeOut(pending_.get(), pendingSize_); });
+        if (!skip) thrown = exceptionFrom([&] { writeOut(block.bytes.get(), block.size); });
         lock.lock();
         if (thrown) {
             failed_ = true;
             error_ = std::move(*thrown);
         }
-        hasPending_ = false;
+        free_.push_back(std::move(block.bytes));
+        writing_ = false;
         changed_.notify_all();
     }
 }
 
 void BufferedFileSink::writeOut(const char* data, size_t size) {
     const qint64 written = device_.write(data, static_cast<qint64>(size));
-    if (written == static_cast<qint64>(size)) {
-        startWriteback(written);
+    if (written != static_cast<qint64>(size)) {
+        fail(device_.errorString());
         return;
     }
-    fail(device_.errorString());
+    unsynced_ += written;
+    if (finish_ == Finish::Commit && unsynced_ >= kSyncInterval) syncOnTheWay();
 }
 
 void BufferedFileSink::fail(const QString& reason) {
@@ -165,16 +173,16 @@ void BufferedFileSink::fail(const QString& reason) {
     error_ = reason;
 }
 
-// Asks the system to start putting the bytes just written on disk, so that a final sync (as when
-// a saved report is committed) has little left to wait for. A hint only: where it does not
-// apply (a pipe, another system) nothing happens.
-void BufferedFileSink::startWriteback([[maybe_unused]] qint64 size) {
+// Puts what has been written of a file that is to be committed on disk now, while the scan goes
+// on: the sync of the commit then finds little left, where it would otherwise wait for the whole
+// file. Where there is no such call (or no file) the commit's sync does it all.
+void BufferedFileSink::syncOnTheWay() {
+    unsynced_ = 0;
 #ifdef Q_OS_LINUX
     if (auto* file = qobject_cast<QFileDevice*>(&device_); file && file->handle() >= 0) {
-        sync_file_range(file->handle(), writtenBytes_, size, SYNC_FILE_RANGE_WRITE);
+        if (fdatasync(file->handle()) != 0) fail(qt_error_string(errno));
     }
 #endif
-    writtenBytes_ += size;
 }
 
 } // namespace scan

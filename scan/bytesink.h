@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -9,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 class QIODevice;
 
@@ -45,11 +47,11 @@ public:
     void write(std::span<const std::string_view>) override {}
 };
 
-// Writes to an open device through large blocks. A full block is written on a thread of its own
-// while the next one fills, so the scan does not wait for the disk; the device is used by that
-// thread alone until flush() or abandon() returns. The first failed write (or an exception on the
-// writing thread) is remembered and everything after it dropped, so a full disk ends in one clear
-// error, not a crash or a file with holes.
+// Writes to an open device through large blocks. Full blocks are written on a thread of their
+// own while the next ones fill, so the scan does not wait for the disk; the device is used by
+// that thread alone until flush() or abandon() returns. The first failed write (or an exception
+// on the writing thread) is remembered and everything after it dropped, so a full disk ends in
+// one clear error, not a crash or a file with holes.
 //
 // Every sink ends with flush() (all bytes written) or abandon() (the rest dropped on purpose);
 // only after either may its device be closed or removed.
@@ -58,7 +60,13 @@ public:
     // As the blocks read: few fresh pages to touch, and still few writes.
     static constexpr size_t kBlockSize = size_t{1} << 18;
 
-    BufferedFileSink(QIODevice& device, QString path);
+    // What the file's owner does with it once it is written.
+    enum class Finish {
+        Close,  // closes it (or leaves it open): the bytes may stay in the system's cache
+        Commit, // syncs it to disk as it puts it in place, as a saved file is
+    };
+
+    BufferedFileSink(QIODevice& device, QString path, Finish finish = Finish::Close);
     ~BufferedFileSink() override; // abandons what was neither flushed nor abandoned, with a warning
     BufferedFileSink(const BufferedFileSink&) = delete;
     BufferedFileSink& operator=(const BufferedFileSink&) = delete;
@@ -75,26 +83,37 @@ public:
     QString error() const;
 
 private:
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        size_t size = 0;
+    };
+    // Full blocks waiting for the writing thread. Room for a few, so that a sync on the way does
+    // not hold up the caller.
+    static constexpr size_t kMaxQueued = 8;
+    // How much a file that is to be committed is written between two syncs.
+    static constexpr qint64 kSyncInterval = qint64{4} << 20;
+
     void handOver();
     void writeLoop();
     void fail(const QString& reason);             // on the writing thread
     void writeOut(const char* data, size_t size); // on the writing thread
-    void startWriteback(qint64 size);             // on the writing thread
+    void syncOnTheWay();                          // on the writing thread
 
     QIODevice& device_;
     QString path_;
+    const Finish finish_;
     std::unique_ptr<char[]> filling_; // the block being filled, on the caller's thread
     size_t filled_ = 0;
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::unique_ptr<char[]> pending_; // the block being written, on the writing thread
-    size_t pendingSize_ = 0;
-    bool hasPending_ = false;
+    std::deque<Block> queued_;                  // oldest first
+    std::vector<std::unique_ptr<char[]>> free_; // blocks written, for filling again
+    bool writing_ = false;                      // the writing thread holds a block
     bool dropping_ = false; // abandoned: the writing thread writes nothing more
     bool failed_ = false;
     QString error_;
-    qint64 writtenBytes_ = 0; // on the writing thread
+    qint64 unsynced_ = 0; // on the writing thread
     std::thread writer_;
     bool abandoned_ = false; // on the caller's thread
 };
