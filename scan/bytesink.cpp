@@ -67,7 +67,7 @@ void BufferedFileSink::abandon() {
         const std::lock_guard lock(mutex_);
         dropping_ = true;
     }
-    changed_.notify_all();
+    queueChanged_.notify_one();
     writer_.join();
 }
 
@@ -107,15 +107,16 @@ void BufferedFileSink::write(std::span<const std::string_view> pieces) {
 void BufferedFileSink::handOver() {
     if (filled_ == 0) return;
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queued_.size() < kMaxQueued; });
+    blockWritten_.wait(lock, [this] { return queued_.size() < kMaxQueued; });
     queued_.push_back({std::move(filling_), filled_});
     filled_ = 0;
     if (!free_.empty()) {
         filling_ = std::move(free_.back());
         free_.pop_back();
     }
+    const bool wakeWriter = writerHasWork();
     lock.unlock();
-    changed_.notify_all();
+    if (wakeWriter) queueChanged_.notify_one();
     if (!filling_) filling_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
 }
 
@@ -123,7 +124,11 @@ bool BufferedFileSink::flush() {
     if (abandoned_) return false;
     handOver();
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queued_.empty() && !writing_; });
+    draining_ = true;
+    lock.unlock();
+    queueChanged_.notify_one();
+    lock.lock();
+    blockWritten_.wait(lock, [this] { return queued_.empty() && !writing_; });
     return !failed_;
 }
 
@@ -132,29 +137,41 @@ QString BufferedFileSink::error() const {
     return error_;
 }
 
-// The writing thread: writes each queued block until the sink is abandoned. An exception from a
-// write counts as a failed write.
+// The writing thread: once woken, writes the queued blocks until none is left, and so on until
+// the sink is abandoned. An exception from a write counts as a failed write.
 void BufferedFileSink::writeLoop() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return !queued_.empty() || dropping_; });
+        queueChanged_.wait(lock, [this] { return writerHasWork() || dropping_; });
+        while (!queued_.empty() && !dropping_)
+            writeFirstQueued(lock);
         if (dropping_) return;
-        Block block = std::move(queued_.front());
-        queued_.pop_front();
-        writing_ = true;
-        const bool skip = failed_;
-        lock.unlock();
-        std::optional<QString> thrown;
-        if (!skip) thrown = exceptionFrom([&] { writeOut(block.bytes.get(), block.size); });
-        lock.lock();
-        if (thrown) {
-            failed_ = true;
-            error_ = std::move(*thrown);
-        }
-        free_.push_back(std::move(block.bytes));
-        writing_ = false;
-        changed_.notify_all();
     }
+}
+
+bool BufferedFileSink::writerHasWork() const {
+    return queued_.size() >= kWakeWriterAt || (draining_ && !queued_.empty());
+}
+
+// Writes the oldest queued block with the lock let go, then hands its memory back for filling.
+void BufferedFileSink::writeFirstQueued(std::unique_lock<std::mutex>& lock) {
+    Block block = std::move(queued_.front());
+    queued_.pop_front();
+    writing_ = true;
+    const bool skip = failed_;
+    lock.unlock();
+    std::optional<QString> thrown;
+    if (!skip) thrown = exceptionFrom([&] { writeOut(block.bytes.get(), block.size); });
+    lock.lock();
+    if (thrown) {
+        failed_ = true;
+        error_ = std::move(*thrown);
+    }
+    free_.push_back(std::move(block.bytes));
+    writing_ = false;
+    lock.unlock();
+    blockWritten_.notify_one();
+    lock.lock();
 }
 
 void BufferedFileSink::writeOut(const char* data, size_t size) {

@@ -87,14 +87,17 @@ private:
         std::unique_ptr<char[]> bytes;
         size_t size = 0;
     };
-    // Full blocks waiting for the writing thread. Room for a few, so that a sync on the way does
-    // not hold up the caller.
+    // Full blocks waiting for the writing thread: room for a few, so that a sync on the way does
+    // not hold up the caller; and the thread is woken for several at a time, not for each.
     static constexpr size_t kMaxQueued = 8;
+    static constexpr size_t kWakeWriterAt = 4;
     // How much a file that is to be committed is written between two syncs.
     static constexpr qint64 kSyncInterval = qint64{4} << 20;
 
     void handOver();
+    bool writerHasWork() const; // with mutex_ held
     void writeLoop();
+    void writeFirstQueued(std::unique_lock<std::mutex>& lock); // on the writing thread
     void fail(const QString& reason);             // on the writing thread
     void writeOut(const char* data, size_t size); // on the writing thread
     void syncOnTheWay();                          // on the writing thread
@@ -106,10 +109,12 @@ private:
     size_t filled_ = 0;
 
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable queueChanged_; // the writing thread waits on it for blocks, or the end
+    std::condition_variable blockWritten_; // the caller waits on it for room, or for all written
     std::deque<Block> queued_;                  // oldest first
     std::vector<std::unique_ptr<char[]>> free_; // blocks written, for filling again
     bool writing_ = false;                      // the writing thread holds a block
+    bool draining_ = false; // flushing: the writing thread writes even a single block
     bool dropping_ = false; // abandoned: the writing thread writes nothing more
     bool failed_ = false;
     QString error_;

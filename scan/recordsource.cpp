@@ -39,20 +39,24 @@ void RecordSource::stopParsers() {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    batchFreed_.notify_all();
     for (std::thread& parser : parsers_)
         parser.join();
 }
 
+// Each thread is woken only by what it waits for, and after the lock is let go, so that a woken
+// thread does not at once wait for the lock of the one that woke it.
 const RecordBatch* RecordSource::next() {
     std::unique_lock lock(mutex_);
     if (current_) {
         free_.push_back(std::exchange(current_, nullptr));
         ++wanted_;
+        lock.unlock();
+        batchFreed_.notify_one();
+        lock.lock();
     }
-    changed_.notify_all();
     const auto ended = [this] { return end_ && wanted_ >= *end_; };
-    changed_.wait(lock, [&] { return ended() || ready_.contains(wanted_); });
+    batchReady_.wait(lock, [&] { return ended() || ready_.contains(wanted_); });
     if (ended()) return nullptr;
     const auto batch = ready_.find(wanted_);
     current_ = batch->second;
@@ -77,8 +81,11 @@ void RecordSource::parseTurns() {
     while (RecordBatch* batch = takeFreeBatch()) {
         const std::optional<Stretch> stretch = readStretch(*batch);
         if (!stretch) {
-            const std::lock_guard lock(mutex_);
-            free_.push_back(batch);
+            {
+                const std::lock_guard lock(mutex_);
+                free_.push_back(batch);
+            }
+            batchFreed_.notify_one();
             return;
         }
         batch->records.clear();
@@ -99,7 +106,7 @@ void RecordSource::parseTurns() {
 
 RecordBatch* RecordSource::takeFreeBatch() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !free_.empty() || stopping_; });
+    batchFreed_.wait(lock, [this] { return !free_.empty() || stopping_; });
     if (stopping_) return nullptr;
     RecordBatch* batch = free_.back();
     free_.pop_back();
@@ -183,7 +190,7 @@ void RecordSource::deliver(RecordBatch* batch, const Stretch& stretch) {
         ready_.emplace(stretch.sequence, batch);
         if (stretch.last) limitEnd(stretch.sequence + 1);
     }
-    changed_.notify_all();
+    batchReady_.notify_one();
 }
 
 // No batch after those the caller has taken: the scan fails with `reason`.
@@ -193,7 +200,7 @@ void RecordSource::endWith(const QString& reason) {
         if (!error_) error_ = reason;
         limitEnd(wanted_);
     }
-    changed_.notify_all();
+    batchReady_.notify_one();
 }
 
 void RecordSource::limitEnd(size_t count) {

@@ -83,7 +83,8 @@ private:
     size_t nextSequence_ = 0;
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable batchFreed_; // parsing threads wait on it for a batch, or the stop
+    std::condition_variable batchReady_; // the caller waits on it for the next batch, or the end
     std::vector<RecordBatch*> free_;
     std::map<size_t, RecordBatch*> ready_; // by sequence
     size_t wanted_ = 0;                    // the sequence the caller takes next
