@@ -244,6 +244,8 @@ int Command::writeFiles(QFile& log, const std::array<QString, 2>& paths,
                         std::array<std::unique_ptr<platform::StagedFile>, 2>& files,
                         std::array<std::unique_ptr<scan::BufferedFileSink>, 2>& sinks) {
     if (const int status = scan(log, {*sinks[1], *sinks[0]}); status != kExitOk) return status;
+    for (auto& sink : sinks)
+        sink->finishWriting();
     for (size_t i = 0; i < files.size(); ++i) {
         // Flushed and checked before either file is committed.
         if (!sinks[i]->flush()) return failOn(kExitWriteFailed, paths[i], sinks[i]->error());

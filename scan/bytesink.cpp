@@ -120,14 +120,20 @@ void BufferedFileSink::handOver() {
     if (!filling_) filling_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
 }
 
+void BufferedFileSink::finishWriting() {
+    if (abandoned_) return;
+    {
+        const std::lock_guard lock(mutex_);
+        draining_ = true;
+    }
+    handOver();
+    queueChanged_.notify_one();
+}
+
 bool BufferedFileSink::flush() {
     if (abandoned_) return false;
-    handOver();
+    finishWriting();
     std::unique_lock lock(mutex_);
-    draining_ = true;
-    lock.unlock();
-    queueChanged_.notify_one();
-    lock.lock();
     blockWritten_.wait(lock, [this] { return queued_.empty() && !writing_; });
     return !failed_;
 }
@@ -159,9 +165,10 @@ void BufferedFileSink::writeFirstQueued(std::unique_lock<std::mutex>& lock) {
     queued_.pop_front();
     writing_ = true;
     const bool skip = failed_;
+    const bool last = draining_ && queued_.empty();
     lock.unlock();
     std::optional<QString> thrown;
-    if (!skip) thrown = exceptionFrom([&] { writeOut(block.bytes.get(), block.size); });
+    if (!skip) thrown = exceptionFrom([&] { writeOut(block.bytes.get(), block.size, last); });
     lock.lock();
     if (thrown) {
         failed_ = true;
@@ -174,14 +181,15 @@ void BufferedFileSink::writeFirstQueued(std::unique_lock<std::mutex>& lock) {
     lock.lock();
 }
 
-void BufferedFileSink::writeOut(const char* data, size_t size) {
+// `last`: the last block before the caller waits for all to be written.
+void BufferedFileSink::writeOut(const char* data, size_t size, bool last) {
     const qint64 written = device_.write(data, static_cast<qint64>(size));
     if (written != static_cast<qint64>(size)) {
         fail(device_.errorString());
         return;
     }
     unsynced_ += written;
-    if (finish_ == Finish::Commit && unsynced_ >= kSyncInterval) syncOnTheWay();
+    if (finish_ == Finish::Commit && (last || unsynced_ >= kSyncInterval)) sync();
 }
 
 void BufferedFileSink::fail(const QString& reason) {
@@ -191,9 +199,10 @@ void BufferedFileSink::fail(const QString& reason) {
 }
 
 // Puts what has been written of a file that is to be committed on disk now, while the scan goes
-// on: the sync of the commit then finds little left, where it would otherwise wait for the whole
-// file. Where there is no such call (or no file) the commit's sync does it all.
-void BufferedFileSink::syncOnTheWay() {
+// on (or while other sinks finish): the sync of the commit then finds little left, where it
+// would otherwise wait for the whole file. Where there is no such call (or no file) the commit's
+// sync does it all.
+void BufferedFileSink::sync() {
     unsynced_ = 0;
 #ifdef Q_OS_LINUX
     if (auto* file = qobject_cast<QFileDevice*>(&device_); file && file->handle() >= 0) {

@@ -73,6 +73,9 @@ public:
 
     void write(std::string_view bytes) override;
     void write(std::span<const std::string_view> pieces) override;
+    // Lets the writing thread write out everything, without waiting for it: sinks told one after
+    // another finish side by side. A file to be committed is also synced at the end.
+    void finishWriting();
     // Writes out everything and waits for it; false (with error() set) if any write failed.
     bool flush();
     // Drops what is not written yet, waits for a write under way and stops the writing thread.
@@ -97,10 +100,11 @@ private:
     void handOver();
     bool writerHasWork() const; // with mutex_ held
     void writeLoop();
-    void writeFirstQueued(std::unique_lock<std::mutex>& lock); // on the writing thread
-    void fail(const QString& reason);             // on the writing thread
-    void writeOut(const char* data, size_t size); // on the writing thread
-    void syncOnTheWay();                          // on the writing thread
+    // On the writing thread:
+    void writeFirstQueued(std::unique_lock<std::mutex>& lock);
+    void fail(const QString& reason);
+    void writeOut(const char* data, size_t size, bool last);
+    void sync();
 
     QIODevice& device_;
     QString path_;
@@ -114,7 +118,7 @@ private:
     std::deque<Block> queued_;                  // oldest first
     std::vector<std::unique_ptr<char[]>> free_; // blocks written, for filling again
     bool writing_ = false;                      // the writing thread holds a block
-    bool draining_ = false; // flushing: the writing thread writes even a single block
+    bool draining_ = false; // finishing: the writing thread writes even a single block
     bool dropping_ = false; // abandoned: the writing thread writes nothing more
     bool failed_ = false;
     QString error_;
