@@ -1,11 +1,14 @@
-// measure RUNS COMMAND...: runs a command RUNS times and prints its median wall time and median
-// CPU time (user and system, all threads) in milliseconds and its largest peak resident memory
-// in MB, as "ms=... cpu_ms=... rss_mb=...".
-// The command's output goes to /dev/null; a failing run fails the measurement.
+// measure RUNS [--remove FILE]... COMMAND...: runs a command RUNS times and prints its median wall
+// time and median CPU time (user and system, all threads) in milliseconds and its largest peak
+// resident memory in MB, as "ms=... cpu_ms=... rss_mb=...".
+// Each FILE is removed before every run, untimed, so that a command that writes new files
+// writes them anew each time. The command's output goes to /dev/null; a failing run fails the
+// measurement.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,20 +17,28 @@
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: measure RUNS COMMAND...\n");
+        std::fprintf(stderr, "usage: measure RUNS [--remove FILE]... COMMAND...\n");
         return 1;
     }
     const int runs = std::atoi(argv[1]);
+    std::vector<const char*> removed;
+    int command = 2;
+    while (command + 1 < argc && std::strcmp(argv[command], "--remove") == 0) {
+        removed.push_back(argv[command + 1]);
+        command += 2;
+    }
     std::vector<double> times;
     std::vector<double> cpuTimes;
     long peakKb = 0;
     for (int run = 0; run < runs; ++run) {
+        for (const char* file : removed)
+            std::remove(file);
         const auto start = std::chrono::steady_clock::now();
         const pid_t child = fork();
         if (child == 0) {
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, STDOUT_FILENO);
-            execvp(argv[2], argv + 2);
+            execvp(argv[command], argv + command);
             _exit(127);
         }
         int status = 0;
@@ -36,7 +47,7 @@ int main(int argc, char* argv[]) {
         const std::chrono::duration<double, std::milli> took =
             std::chrono::steady_clock::now() - start;
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::fprintf(stderr, "measure: %s failed\n", argv[2]);
+            std::fprintf(stderr, "measure: %s failed\n", argv[command]);
             return 1;
         }
         times.push_back(took.count());

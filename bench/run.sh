@@ -2,9 +2,9 @@
 # Builds a Release build with the benchmarks and measures, on generated logs of 100,000 and
 # 1,000,000 records and on a CUT-heavy log of 1,000,000 records (seeded, the same on every
 # machine):
-#   - runtally-report writing both files (-o), against `wc -l` and a mawk program that only sums
-#     the CUT durations (bench/cutsum.awk), side by side on the same log, with the command's CPU
-#     time (all threads) against its wall time;
+#   - runtally-report writing both files (-o NAME, a new NAME each run), against `wc -l` and a
+#     mawk program that only sums the CUT durations (bench/cutsum.awk), side by side on the same
+#     log, with the command's CPU time (all threads) against its wall time;
 #   - runtally-report -o with the HTML page and the JSON added (--html --json), against -o alone;
 #   - the window's start-to-shown time and peak memory (offscreen);
 #   - the scan engine alone (Google Benchmark).
@@ -35,10 +35,14 @@ for log_name in 100000 1000000 1000000-cut-heavy; do
     fi
     echo "log $log_name: $(du -m "$log" | cut -f1) MB"
     for round in 1 2; do # interleaved, so that a slow spell of the machine hits all alike
-        out=$(measure "$RUNS" "$BUILD/cli/runtally-report" --force -o "$folder/out" "$log")
+        # A new NAME every run, as a user writes a new report: the files of the run before are
+        # removed, untimed.
+        fresh=(--remove "$folder/out.txt" --remove "$folder/out.csv")
+        out=$(measure "$RUNS" "${fresh[@]}" "$BUILD/cli/runtally-report" -o "$folder/out" "$log")
         ms[report,$log_name,$round]=$(field ms "$out"); rss[report,$log_name]=$(field rss_mb "$out")
         cpu[report,$log_name,$round]=$(field cpu_ms "$out")
-        out=$(measure "$RUNS" "$BUILD/cli/runtally-report" --force --html --json -o "$folder/out" "$log")
+        out=$(measure "$RUNS" "${fresh[@]}" --remove "$folder/out.html" --remove "$folder/out.json" \
+            "$BUILD/cli/runtally-report" --html --json -o "$folder/out" "$log")
         ms[pages,$log_name,$round]=$(field ms "$out"); rss[pages,$log_name]=$(field rss_mb "$out")
         out=$(measure "$RUNS" mawk -f "$REPO/bench/cutsum.awk" "$log")
         ms[awk,$log_name,$round]=$(field ms "$out")
