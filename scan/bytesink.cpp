@@ -82,7 +82,7 @@ void BufferedFileSink::write(std::span<const std::string_view> pieces) {
         size += piece.size();
     if (filled_ + size > kBlockSize) handOver();
     if (filled_ + size <= kBlockSize) {
-        char* out = filling_.get() + filled_;
+        char* out = fillingBlock() + filled_;
         for (std::string_view piece : pieces) {
             copyBytes(out, piece.data(), piece.size());
             out += piece.size();
@@ -95,7 +95,7 @@ void BufferedFileSink::write(std::span<const std::string_view> pieces) {
         while (!piece.empty()) {
             if (filled_ == kBlockSize) handOver();
             const size_t part = std::min(piece.size(), kBlockSize - filled_);
-            std::memcpy(filling_.get() + filled_, piece.data(), part);
+            std::memcpy(fillingBlock() + filled_, piece.data(), part);
             filled_ += part;
             piece.remove_prefix(part);
         }
@@ -103,12 +103,14 @@ void BufferedFileSink::write(std::span<const std::string_view> pieces) {
 }
 
 // Queues the filled block for the writing thread, once there is room in the queue, and goes on
-// with a block already written or, while there is none, a new one.
+// with a block already written, if there is one. The queue grows before the block moves into it,
+// so that running out of memory there loses nothing.
 void BufferedFileSink::handOver() {
     if (filled_ == 0) return;
     std::unique_lock lock(mutex_);
     blockWritten_.wait(lock, [this] { return queued_.size() < kMaxQueued; });
-    queued_.push_back({std::move(filling_), filled_});
+    queued_.emplace_back();
+    queued_.back() = {std::move(filling_), filled_};
     filled_ = 0;
     if (!free_.empty()) {
         filling_ = std::move(free_.back());
@@ -117,7 +119,13 @@ void BufferedFileSink::handOver() {
     const bool wakeWriter = writerHasWork();
     lock.unlock();
     if (wakeWriter) queueChanged_.notify_one();
+}
+
+// The block to fill, new if none was free when the last one was handed over: only a write needs
+// one, so a flush that finds no block free does not fail for want of memory.
+char* BufferedFileSink::fillingBlock() {
     if (!filling_) filling_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
+    return filling_.get();
 }
 
 void BufferedFileSink::finishWriting() {

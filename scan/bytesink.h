@@ -98,6 +98,7 @@ private:
     static constexpr qint64 kSyncInterval = qint64{4} << 20;
 
     void handOver();
+    char* fillingBlock();
     bool writerHasWork() const; // with mutex_ held
     void writeLoop();
     // On the writing thread:
@@ -109,7 +110,7 @@ private:
     QIODevice& device_;
     QString path_;
     const Finish finish_;
-    std::unique_ptr<char[]> filling_; // the block being filled, on the caller's thread
+    std::unique_ptr<char[]> filling_; // the block being filled (none yet: null), caller's thread
     size_t filled_ = 0;
 
     mutable std::mutex mutex_;
