@@ -45,7 +45,11 @@ void copyBytes(char* out, const char* in, size_t size) {
 
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path, Finish finish)
     : device_(device), path_(std::move(path)), finish_(finish),
-      filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
+      filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)), free_([] {
+          std::vector<std::unique_ptr<char[]>> blocks;
+          blocks.reserve(kMaxBlocks);
+          return blocks;
+      }()),
       writer_([this] { writeLoop(); }) {}
 
 BufferedFileSink::~BufferedFileSink() {

@@ -94,6 +94,8 @@ private:
     // not hold up the caller; and the thread is woken for several at a time, not for each.
     static constexpr size_t kMaxQueued = 8;
     static constexpr size_t kWakeWriterAt = 4;
+    // Queued, being written and being filled: the free list never holds more.
+    static constexpr size_t kMaxBlocks = kMaxQueued + 2;
     // How much a file that is to be committed is written between two syncs.
     static constexpr qint64 kSyncInterval = qint64{4} << 20;
 
@@ -116,9 +118,11 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable queueChanged_; // the writing thread waits on it for blocks, or the end
     std::condition_variable blockWritten_; // the caller waits on it for room, or for all written
-    std::deque<Block> queued_;                  // oldest first
-    std::vector<std::unique_ptr<char[]>> free_; // blocks written, for filling again
-    bool writing_ = false;                      // the writing thread holds a block
+    std::deque<Block> queued_; // oldest first
+    // Blocks written, for filling again: room for all from the start, as the writing thread
+    // cannot take the memory for it itself without risking an uncaught exception.
+    std::vector<std::unique_ptr<char[]>> free_;
+    bool writing_ = false;  // the writing thread holds a block
     bool draining_ = false; // finishing: the writing thread writes even a single block
     bool dropping_ = false; // abandoned: the writing thread writes nothing more
     bool failed_ = false;
