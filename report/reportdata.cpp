@@ -1,6 +1,9 @@
 #include "report/reportdata.h"
 
 #include <algorithm>
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <xmmintrin.h>
+#endif
 #include <cstring>
 #include <unordered_map>
 #include <limits>
@@ -52,6 +55,22 @@ std::uint64_t nameHash(std::string_view name) {
     return hash ^ (hash >> 29);
 }
 
+// Asks the processor to bring `address` into the cache; a hint only.
+void prefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#elif defined(_M_X64) || defined(_M_IX86)
+    _mm_prefetch(static_cast<const char*>(address), _MM_HINT_T0);
+#else
+    (void)address;
+#endif
+}
+
+// How many runs ahead a run's slot, and then its entry, are fetched: the entry needs the slot
+// in the cache first.
+constexpr size_t kSlotFetchDistance = 16;
+constexpr size_t kEntryFetchDistance = 8;
+
 } // namespace
 
 qint64 addSeconds(qint64 a, qint64 b) {
@@ -75,13 +94,36 @@ void ReportCollector::dateClosing(std::string_view, const scan::TimeAmount& dayT
     if (!data_.blocks.empty()) data_.blocks.back().total = dayTotal;
 }
 
+void ReportCollector::runsAhead(std::span<const scan::CutRecord> records) {
+    ahead_ = records;
+    nextAhead_ = 0;
+    aheadHashes_.resize(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        aheadHashes_[i] = nameHash(records[i].cutFileName);
+        if (i < kSlotFetchDistance) files_.fetchSlot(aheadHashes_[i]);
+    }
+}
+
+// The hash of a run's file name: worked out ahead for a run told ahead, which also fetches the
+// table for the runs that follow it.
+std::uint64_t ReportCollector::hashOfRun(const scan::CutRecord& record) {
+    if (nextAhead_ >= ahead_.size() || &record != &ahead_[nextAhead_])
+        return nameHash(record.cutFileName);
+    const size_t i = nextAhead_++;
+    if (i + kSlotFetchDistance < ahead_.size()) files_.fetchSlot(aheadHashes_[i + kSlotFetchDistance]);
+    if (i + kEntryFetchDistance < ahead_.size())
+        files_.fetchEntry(aheadHashes_[i + kEntryFetchDistance]);
+    return aheadHashes_[i];
+}
+
 void ReportCollector::runLine(const scan::RunLine& run) {
     ++data_.runs;
     ++data_.blocks.back().runs;
     auto& entries = files_.entries();
     const std::string_view name = run.record.cutFileName;
+    const std::uint64_t hash = hashOfRun(run.record);
     if (lastFile_ < 0 || entries[static_cast<size_t>(lastFile_)].name != name) {
-        const FileTallies::Entry& found = files_.of(name); // may move the entries
+        const FileTallies::Entry& found = files_.of(name, hash); // may move the entries
         lastFile_ = &found - entries.data();
     }
     FileTallies::Entry& file = entries[static_cast<size_t>(lastFile_)];
@@ -90,8 +132,8 @@ void ReportCollector::runLine(const scan::RunLine& run) {
     keepRunRow(run.record);
 }
 
-ReportCollector::FileTallies::Entry& ReportCollector::FileTallies::of(std::string_view name) {
-    const std::uint64_t hash = nameHash(name);
+ReportCollector::FileTallies::Entry& ReportCollector::FileTallies::of(std::string_view name,
+                                                                      std::uint64_t hash) {
     const size_t mask = slots_.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const std::uint32_t at = slots_[slot];
@@ -104,6 +146,15 @@ ReportCollector::FileTallies::Entry& ReportCollector::FileTallies::of(std::strin
         Entry& entry = entries_[at - 1];
         if (entry.hash == hash && entry.name == name) return entry;
     }
+}
+
+void ReportCollector::FileTallies::fetchSlot(std::uint64_t hash) const {
+    prefetch(&slots_[hash & (slots_.size() - 1)]);
+}
+
+void ReportCollector::FileTallies::fetchEntry(std::uint64_t hash) const {
+    const std::uint32_t at = slots_[hash & (slots_.size() - 1)];
+    if (at != 0 && at <= entries_.size()) prefetch(&entries_[at - 1]);
 }
 
 void ReportCollector::FileTallies::grow() {
@@ -143,6 +194,8 @@ ReportData ReportCollector::takeData(DateOrder order) {
             FileTotal{std::move(entry.name), entry.runs, totalSecondsOf(entry.total)});
     files_ = FileTallies();
     lastFile_ = -1;
+    ahead_ = {};
+    nextAhead_ = 0;
     std::sort(data_.files.begin(), data_.files.end(), [](const FileTotal& a, const FileTotal& b) {
         return a.totalSeconds != b.totalSeconds ? a.totalSeconds > b.totalSeconds : a.name < b.name;
     });

@@ -3,6 +3,7 @@
 #include "scan/logrecord.h"
 #include "scan/timeamount.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,10 @@ public:
     virtual void dateClosing(std::string_view date, const TimeAmount& dayTotal) = 0;
     virtual void dateOpening(std::string_view date) = 0;
     virtual void runLine(const RunLine& run) = 0;
+    // The records of the runLine events to come, in their order, told before the first of them;
+    // they stay valid until those events are over. A listener may use it to fetch ahead what it
+    // will look up for each run.
+    virtual void runsAhead(std::span<const CutRecord> records) { (void)records; }
     virtual void logEnd(std::string_view firstDate, std::string_view lastDate,
                         const TimeAmount& total) = 0;
 };
@@ -46,6 +51,8 @@ public:
 
     // Raises the report opening; call once before the first line.
     void start();
+    // Tells the events the records about to be added, in order.
+    void recordsAhead(std::span<const CutRecord> records) { events_.runsAhead(records); }
     // Counts one CUT record.
     void addRecord(const CutRecord& record);
     // Closes the last date block and raises the log end.

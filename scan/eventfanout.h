@@ -26,6 +26,10 @@ public:
         first_.runLine(run);
         second_.runLine(run);
     }
+    void runsAhead(std::span<const CutRecord> records) override {
+        first_.runsAhead(records);
+        second_.runsAhead(records);
+    }
     void logEnd(std::string_view firstDate, std::string_view lastDate,
                 const TimeAmount& total) override {
         first_.logEnd(firstDate, lastDate, total);

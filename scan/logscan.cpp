@@ -73,6 +73,7 @@ std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize
     RecordSource source(log, blockSize);
     qint64 bytesRead = 0;
     while (const RecordBatch* batch = source.next()) {
+        tally.recordsAhead(batch->records);
         for (const CutRecord& record : batch->records)
             tally.addRecord(record);
         bytesRead += batch->bytes;
