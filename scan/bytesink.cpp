@@ -41,16 +41,19 @@ void copyBytes(char* out, const char* in, size_t size) {
     }
 }
 
+template <typename T> std::vector<T> withRoomFor(size_t count) {
+    std::vector<T> items;
+    items.reserve(count);
+    return items;
+}
+
 } // namespace
 
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path, Finish finish)
     : device_(device), path_(std::move(path)), finish_(finish),
-      filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)), free_([] {
-          std::vector<std::unique_ptr<char[]>> blocks;
-          blocks.reserve(kMaxBlocks);
-          return blocks;
-      }()),
-      writer_([this] { writeLoop(); }) {}
+      filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
+      queued_(withRoomFor<Block>(kMaxQueued)),
+      free_(withRoomFor<std::unique_ptr<char[]>>(kMaxBlocks)), writer_([this] { writeLoop(); }) {}
 
 BufferedFileSink::~BufferedFileSink() {
     if (abandoned_) return;
@@ -107,14 +110,12 @@ void BufferedFileSink::write(std::span<const std::string_view> pieces) {
 }
 
 // Queues the filled block for the writing thread, once there is room in the queue, and goes on
-// with a block already written, if there is one. The queue grows before the block moves into it,
-// so that running out of memory there loses nothing.
+// with a block already written, if there is one. The queue never grows: this takes no memory.
 void BufferedFileSink::handOver() {
     if (filled_ == 0) return;
     std::unique_lock lock(mutex_);
     blockWritten_.wait(lock, [this] { return queued_.size() < kMaxQueued; });
-    queued_.emplace_back();
-    queued_.back() = {std::move(filling_), filled_};
+    queued_.push_back({std::move(filling_), filled_});
     filled_ = 0;
     if (!free_.empty()) {
         filling_ = std::move(free_.back());
@@ -174,7 +175,7 @@ bool BufferedFileSink::writerHasWork() const {
 // Writes the oldest queued block with the lock let go, then hands its memory back for filling.
 void BufferedFileSink::writeFirstQueued(std::unique_lock<std::mutex>& lock) {
     Block block = std::move(queued_.front());
-    queued_.pop_front();
+    queued_.erase(queued_.begin());
     writing_ = true;
     const bool skip = failed_;
     const bool last = draining_ && queued_.empty();

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -118,7 +117,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable queueChanged_; // the writing thread waits on it for blocks, or the end
     std::condition_variable blockWritten_; // the caller waits on it for room, or for all written
-    std::deque<Block> queued_; // oldest first
+    // Oldest first. Room for all from the start: handing a block over (as a flush does) then
+    // takes no memory, so a flush reports its outcome and never throws.
+    std::vector<Block> queued_;
     // Blocks written, for filling again: room for all from the start, as the writing thread
     // cannot take the memory for it itself without risking an uncaught exception.
     std::vector<std::unique_ptr<char[]>> free_;
