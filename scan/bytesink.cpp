@@ -194,14 +194,19 @@ void BufferedFileSink::writeFirstQueued(std::unique_lock<std::mutex>& lock) {
     lock.lock();
 }
 
-// `last`: the last block before the caller waits for all to be written.
+// `last`: the last block before the caller waits for all to be written. A write that comes out
+// short (the disk filled part way) has not said why: the rest is written again, which either
+// goes through or fails with the system's reason.
 void BufferedFileSink::writeOut(const char* data, size_t size, bool last) {
-    const qint64 written = device_.write(data, static_cast<qint64>(size));
-    if (written != static_cast<qint64>(size)) {
-        fail(device_.errorString());
-        return;
+    for (size_t done = 0; done < size;) {
+        const qint64 written = device_.write(data + done, static_cast<qint64>(size - done));
+        if (written <= 0) {
+            fail(device_.errorString());
+            return;
+        }
+        done += static_cast<size_t>(written);
     }
-    unsynced_ += written;
+    unsynced_ += static_cast<qint64>(size);
     if (finish_ == Finish::Commit && (last || unsynced_ >= kSyncInterval)) sync();
 }
 

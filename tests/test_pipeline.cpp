@@ -10,6 +10,8 @@
 #include "windowfixture.h"
 
 #include <QBuffer>
+#include <cerrno>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -91,11 +93,14 @@ protected:
         Window::SetUp();
         testfiles::write(fake.setting + QStringLiteral("/mvsys.log"), cutHeavyLog(8 * kMiB));
     }
-    // The disk fills up after several blocks of each file; false where it cannot.
+    // The disk fills up after several blocks of each file, part way into a block; false where
+    // it cannot.
     bool fill() {
-        full_ = makeFault<FileSizeLimit>(3 * kMiB);
+        full_ = makeFault<FileSizeLimit>(3 * kMiB + 1000);
         return full_.cannot.isEmpty();
     }
+    // What the system says of it.
+    static QString reason() { return QString::fromLocal8Bit(std::strerror(EFBIG)); }
 
 private:
     Arranged full_;
@@ -108,6 +113,7 @@ TEST_F(FullDisk, AfterSeveralBlocksTheWindowTellsWhichFile) {
     ASSERT_EQ(fake.shownMessages().size(), 1u);
     EXPECT_EQ(fake.shownMessages()[0].title, QStringLiteral("Can't write report files"));
     EXPECT_TRUE(fake.shownMessages()[0].text.contains(QDir::toNativeSeparators(reportTemp())));
+    EXPECT_TRUE(fake.shownMessages()[0].text.contains(reason()));
     EXPECT_FALSE(window.tempFilesComplete());
     window.close();
     EXPECT_TRUE(QDir(program).isEmpty());
@@ -120,7 +126,8 @@ TEST_F(FullDisk, AfterSeveralBlocksTheCommandTellsWhichFileAndCommitsNone) {
     const auto [status, out, err] =
         runCommand(fake, {QStringLiteral("-o"), name, fake.setting + QStringLiteral("/mvsys.log")});
     EXPECT_EQ(status, platform::kExitWriteFailed);
-    EXPECT_TRUE(err.contains(QDir::toNativeSeparators(name).toLocal8Bit() + ".csv: "))
+    EXPECT_TRUE(err.contains(QDir::toNativeSeparators(name).toLocal8Bit() + ".csv: " +
+                             reason().toLocal8Bit()))
         << err.toStdString();
     EXPECT_TRUE(QDir(root.filePath(QStringLiteral("out"))).isEmpty()); // nothing left behind
 }
