@@ -23,8 +23,11 @@ bool StagedFile::write(const char* data, qint64 size) {
 }
 
 bool StagedFile::flush() {
-    if (!file_.flush() || file_.error() != QFileDevice::NoError) return fail(file_.errorString());
-    return true;
+    if (file_.flush() && file_.error() == QFileDevice::NoError) return true;
+    // A flush that wrote only part of what was buffered (the disk filled up) has not said why;
+    // flushing the rest does.
+    file_.flush();
+    return fail(file_.errorString());
 }
 
 bool StagedFile::commit() {

@@ -255,6 +255,7 @@ struct FaultRow {
     const char* chosenName;
     std::vector<Answer> answers;
     const char* namedFile; // a path that the error message must name, relative to the save folder
+    const char* reason = nullptr; // the system's words the message must give, if any
 };
 
 class SaveFault : public Save, public ::testing::WithParamInterface<FaultRow> {};
@@ -281,6 +282,9 @@ TEST_P(SaveFault, IsReportedAndLosesNothing) {
     const QString named =
         row.namedFile[0] == '/' ? QString::fromLatin1(row.namedFile) : target(row.namedFile);
     EXPECT_TRUE(error.text.contains(QDir::toNativeSeparators(named))) << error.text.toStdString();
+    if (row.reason) {
+        EXPECT_TRUE(error.text.contains(QLatin1String(row.reason))) << error.text.toStdString();
+    }
     EXPECT_EQ(after, save::AfterClick::StayOpen);
     EXPECT_EQ(testfiles::read(target("weekly.csv")), kOldReport);
     EXPECT_EQ(testfiles::read(target("keep.txt")), kOldReport);
@@ -339,7 +343,8 @@ INSTANTIATE_TEST_SUITE_P(
                  [](Save&) { return makeFault<FileSizeLimit>(100); },
                  "weekly",
                  {Answer::Yes},
-                 "weekly.csv"}),
+                 "weekly.csv",
+                 "File too large"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(Save, IncompleteTempFilesAreNotSaved) {
