@@ -95,9 +95,9 @@ void ReportCollector::dateClosing(std::string_view, const scan::TimeAmount& dayT
 }
 
 void ReportCollector::runsAhead(std::span<const scan::CutRecord> records) {
+    aheadHashes_.resize(records.size()); // first: if it fails, no run is taken for told ahead
     ahead_ = records;
     nextAhead_ = 0;
-    aheadHashes_.resize(records.size());
     for (size_t i = 0; i < records.size(); ++i) {
         aheadHashes_[i] = nameHash(records[i].cutFileName);
         if (i < kSlotFetchDistance) files_.fetchSlot(aheadHashes_[i]);

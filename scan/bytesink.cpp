@@ -224,7 +224,11 @@ void BufferedFileSink::sync() {
     unsynced_ = 0;
 #ifdef Q_OS_LINUX
     if (auto* file = qobject_cast<QFileDevice*>(&device_); file && file->handle() >= 0) {
-        if (fdatasync(file->handle()) != 0) fail(qt_error_string(errno));
+        int synced = 0;
+        do
+            synced = fdatasync(file->handle());
+        while (synced != 0 && errno == EINTR);
+        if (synced != 0) fail(qt_error_string(errno));
     }
 #endif
 }
