@@ -48,6 +48,25 @@ Outputs scanBytes(std::string_view log, const std::vector<size_t>& readSizes) {
     outputs.reportFile = report.takeText();
     outputs.csvFile = csv.takeText();
     outputs.reportText = text.takeText();
+
+    // Without the report text the lines are laid out on the parsing threads, batch by batch:
+    // the files and the counters must come out the same.
+    ChoppedDevice again(log, readSizes);
+    scan::StringSink reportAlone, csvAlone;
+    scan::ScanTotals totalsAlone;
+    require(!scan::scanLog(again, "12/7/2026", {reportAlone, csvAlone}, totalsAlone, {}, kBlockSize),
+            "reading from memory never fails");
+    require(reportAlone.text() == outputs.reportFile && csvAlone.text() == outputs.csvFile,
+            "the files are the same bytes with or without the report text");
+    require(totalsAlone.total == outputs.totals.total &&
+                totalsAlone.hasCutRecords == outputs.totals.hasCutRecords &&
+                totalsAlone.days.size() == outputs.totals.days.size() &&
+                std::equal(totalsAlone.days.begin(), totalsAlone.days.end(),
+                           outputs.totals.days.begin(),
+                           [](const scan::DayItem& a, const scan::DayItem& b) {
+                               return a.date == b.date && a.total == b.total;
+                           }),
+            "the counters are the same with or without the report text");
     return outputs;
 }
 

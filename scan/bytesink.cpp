@@ -49,6 +49,19 @@ template <typename T> std::vector<T> withRoomFor(size_t count) {
 
 } // namespace
 
+void StringSink::write(std::span<const std::string_view> pieces) {
+    size_t size = 0;
+    for (std::string_view piece : pieces)
+        size += piece.size();
+    const size_t at = text_.size();
+    text_.resize(at + size);
+    char* out = text_.data() + at;
+    for (std::string_view piece : pieces) {
+        copyBytes(out, piece.data(), piece.size());
+        out += piece.size();
+    }
+}
+
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path, Finish finish)
     : device_(device), path_(std::move(path)), finish_(finish),
       filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)),

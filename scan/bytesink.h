@@ -27,13 +27,14 @@ public:
     }
 };
 
-// Keeps everything written, for the report text that the window shows.
+// Keeps everything written: the report text that the window shows, or lines laid out ahead.
 class StringSink final : public ByteSink {
 public:
-    using ByteSink::write;
     void write(std::string_view bytes) override { text_.append(bytes); }
+    void write(std::span<const std::string_view> pieces) override;
     const std::string& text() const { return text_; }
     std::string takeText() { return std::move(text_); }
+    void clear() { text_.clear(); } // keeps the memory for what comes next
 
 private:
     std::string text_;

@@ -1,5 +1,6 @@
 #include "scan/logscan.h"
 
+#include "scan/batchtally.h"
 #include "scan/bytesink.h"
 #include "scan/eventfanout.h"
 #include "scan/recordsource.h"
@@ -66,6 +67,32 @@ void completeTempFile(BufferedFileSink& sink, QFile& file, std::vector<FileProbl
         problems.push_back({sink.path(), file.errorString()});
 }
 
+template <typename Tally> void keepTotals(const Tally& tally, ScanTotals& totals) {
+    totals.hasCutRecords = tally.hasCutRecords();
+    totals.total = tally.total();
+    totals.days = tally.days();
+}
+
+// The files alone, with the lines laid out on the parsing threads: the report text and a listener
+// need every run's event on this thread, in log order.
+std::optional<QString> scanToFiles(QIODevice& log, const std::string& today,
+                                   const ScanOutputs& outputs, ScanTotals& totals,
+                                   const ReadProgress& progress, size_t blockSize) {
+    BatchTally tally(today, outputs.reportFile, outputs.csvFile);
+    tally.start();
+    RecordSource source(log, blockSize, RecordSource::Batches::RecordsAndLines);
+    qint64 bytesRead = 0;
+    while (const RecordBatch* batch = source.next()) {
+        tally.addBatch(batch->records, batch->laidOut);
+        bytesRead += batch->bytes;
+        if (progress && batch->bytes > 0) progress(bytesRead);
+    }
+    if (auto failure = source.error()) return failure;
+    tally.finish();
+    keepTotals(tally, totals);
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize,
@@ -84,6 +111,8 @@ std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize
 
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
                                ScanTotals& totals, const ReadProgress& progress, size_t blockSize) {
+    if (!outputs.reportText && !outputs.listener)
+        return scanToFiles(log, today, outputs, totals, progress, blockSize);
     ReportLayout layout(today, outputs.reportFile, outputs.csvFile, outputs.reportText);
     std::optional<EventFanOut> fanOut;
     if (outputs.listener) fanOut.emplace(layout, *outputs.listener);
@@ -91,10 +120,7 @@ std::optional<QString> scanLog(QIODevice& log, const std::string& today, const S
     tally.start();
     if (auto failure = readLog(log, tally, blockSize, progress)) return failure;
     tally.finish();
-
-    totals.hasCutRecords = tally.hasCutRecords();
-    totals.total = tally.total();
-    totals.days = tally.days();
+    keepTotals(tally, totals);
     return std::nullopt;
 }
 

@@ -9,8 +9,8 @@
 
 namespace scan {
 
-RecordSource::RecordSource(QIODevice& log, size_t blockSize)
-    : log_(log), blockSize_(blockSize), batches_(kBatches) {
+RecordSource::RecordSource(QIODevice& log, size_t blockSize, Batches batches)
+    : log_(log), blockSize_(blockSize), batchesMade_(batches), batches_(kBatches) {
     // Room in front of each block for the unfinished line of the block before; a longer one
     // makes its batch's block grow.
     constexpr size_t kCarryRoom = 4096;
@@ -100,6 +100,7 @@ void RecordSource::parseTurns() {
             std::string_view(batch->block.get() + stretch->begin, stretch->end - stretch->begin),
             addRecord);
         splitter.finish(addRecord);
+        if (batchesMade_ == Batches::RecordsAndLines) batch->laidOut.layOut(batch->records);
         deliver(batch, *stretch);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scan/batchtally.h"
 #include "scan/logrecord.h"
 
 #include <QString>
@@ -25,18 +26,22 @@ struct RecordBatch {
     std::string heldLine;
     std::vector<CutRecord> records;
     qint64 bytes = 0; // read from the log into this batch
+    LaidOutBatch laidOut; // the records' lines, if the source lays them out
 };
 
 // Reads a log and picks out its CUT records on threads of their own, so that the scan adds up
 // and writes one batch while the next ones are read and parsed. Each parsing thread in turn reads
 // a block, puts the unfinished line of the block before in front of it, keeps its own unfinished
-// line for the next, and parses the whole lines while the other thread reads; the batches reach
-// the caller in log order. The device is used by
-// these threads alone until the source is destroyed. A failed read and an exception on a parsing
-// thread both end the batches early, with the reason in error().
+// line for the next, and parses the whole lines (and, if asked, lays out their report and CSV
+// lines) while the other thread reads; the batches reach the caller in log order. The device is
+// used by these threads alone until the source is destroyed. A failed read and an exception on a
+// parsing thread both end the batches early, with the reason in error().
 class RecordSource {
 public:
-    RecordSource(QIODevice& log, size_t blockSize);
+    // What the parsing threads make of each batch: its records, or also its lines (laidOut).
+    enum class Batches { Records, RecordsAndLines };
+
+    RecordSource(QIODevice& log, size_t blockSize, Batches batches = Batches::Records);
     ~RecordSource(); // stops and waits for the threads
     RecordSource(const RecordSource&) = delete;
     RecordSource& operator=(const RecordSource&) = delete;
@@ -72,6 +77,7 @@ private:
 
     QIODevice& log_;
     const size_t blockSize_;
+    const Batches batchesMade_;
     std::vector<RecordBatch> batches_;
 
     // Reading, by one parsing thread at a time.

@@ -47,6 +47,34 @@ void addDuration(TimeAmount& amount, const DurationValues& duration) {
     amount.hours = addRounded(amount.hours, duration.hours);
 }
 
+void DurationSum::add(const DurationValues& duration) {
+    const auto whole = [](double value, double below) {
+        return value >= 0 && value < below && value == std::floor(value);
+    };
+    if (!usable_ || !whole(duration.seconds, kUnit) || !whole(duration.minutes, kUnit) ||
+        !whole(duration.hours, std::numeric_limits<double>::infinity())) {
+        usable_ = false;
+        return;
+    }
+    seconds_ += static_cast<qint64>(duration.seconds);
+    minutes_ += static_cast<qint64>(duration.minutes);
+    // Hours up to 1e9 each: a sum that could overflow is not used.
+    if (qAddOverflow(hours_, static_cast<qint64>(duration.hours), &hours_)) usable_ = false;
+}
+
+bool DurationSum::addTo(TimeAmount& amount) const {
+    const auto inUnit = [](qint64 value) { return value >= 0 && value <= kCarryLimit; };
+    if (!usable_ || !inUnit(amount.seconds) || !inUnit(amount.minutes)) return false;
+    const qint64 seconds = amount.seconds + seconds_;
+    const qint64 minutes = amount.minutes + minutes_ + seconds / kUnit;
+    qint64 hours = 0;
+    if (qAddOverflow(amount.hours, hours_, &hours) ||
+        qAddOverflow(hours, minutes / kUnit, &hours))
+        return false;
+    amount = {hours, minutes % kUnit, seconds % kUnit};
+    return true;
+}
+
 void appendTwoDigit(std::string& out, qint64 value) {
     // Digits of the magnitude, least significant first; unsigned so that the minimum value works.
     char digits[24];

@@ -27,6 +27,25 @@ struct DurationValues {
 // seconds leaves 65 seconds and one carried minute. Nothing borrows; hours never carry.
 void addDuration(TimeAmount& amount, const DurationValues& duration);
 
+// Durations added up ahead, to be added to a counter in one step. That gives what adding them one
+// by one gives when every part is a whole number, not negative, with minutes and seconds below 60,
+// and the counter's minutes and seconds lie within 0 to 59: then nothing is rounded and each
+// addition carries at most once, so the counter ends as the plain sum in hours, minutes and
+// seconds. Other durations make the sum unusable, and the caller adds them one by one.
+class DurationSum {
+public:
+    void add(const DurationValues& duration);
+    // Adds the sum to `amount` as addDuration would add the durations one by one; false, with
+    // `amount` untouched, where it cannot.
+    bool addTo(TimeAmount& amount) const;
+
+private:
+    bool usable_ = true;
+    qint64 hours_ = 0;
+    qint64 minutes_ = 0;
+    qint64 seconds_ = 0;
+};
+
 // Appends a counter in two-digit form: at least two digits, a minus sign before the digits of a
 // negative value ("00", "07", "123", "-05").
 void appendTwoDigit(std::string& out, qint64 value);

@@ -118,6 +118,37 @@ INSTANTIATE_TEST_SUITE_P(
                       AddCase{{32767, 0, 0}, {1, 0, 0}, {32768, 0, 0}}, // past 16 bits
                       AddCase{{0, 30, 0}, {0, 130, 0}, {1, 100, 0}}));
 
+// Durations added up ahead come to what adding them one by one gives, or are not used.
+TEST_P(AddDuration, AddedUpAheadGiveTheSameOrAreNotUsed) {
+    scan::DurationSum sum;
+    scan::TimeAmount oneByOne = GetParam().start;
+    for (int i = 0; i < 3; ++i) {
+        sum.add(GetParam().add);
+        scan::addDuration(oneByOne, GetParam().add);
+    }
+    scan::TimeAmount inOneStep = GetParam().start;
+    if (sum.addTo(inOneStep))
+        EXPECT_EQ(inOneStep, oneByOne);
+    else
+        EXPECT_EQ(inOneStep, GetParam().start);
+}
+
+TEST(AddDuration, WholeDurationsAreAddedInOneStepUnlessTheHoursWouldOverflow) {
+    scan::DurationSum sum;
+    scan::TimeAmount oneByOne{5, 59, 58};
+    for (int i = 0; i < 1000; ++i) {
+        const scan::DurationValues duration{double(i % 3), double(i % 60), double(59 - i % 60)};
+        sum.add(duration);
+        scan::addDuration(oneByOne, duration);
+    }
+    scan::TimeAmount inOneStep{5, 59, 58};
+    ASSERT_TRUE(sum.addTo(inOneStep));
+    EXPECT_EQ(inOneStep, oneByOne);
+
+    scan::TimeAmount nearTheTop{std::numeric_limits<qint64>::max() - 1, 0, 0};
+    EXPECT_FALSE(sum.addTo(nearTheTop));
+}
+
 TEST(AddDuration, SaturatesInsteadOfOverflowing) {
     scan::TimeAmount amount{std::numeric_limits<qint64>::max() - 1, 0, 0};
     scan::addDuration(amount, {1e9, 0, 0});

@@ -35,6 +35,14 @@ struct ScanFolders {
     scan::ScanResult scan() const { return scan({programFolder}); }
 };
 
+// The date list's items, one per line.
+std::string daysOf(const std::vector<scan::DayItem>& days) {
+    std::string text;
+    for (const scan::DayItem& day : days)
+        text += scan::dateListItem(day) + '\n';
+    return text;
+}
+
 class ScanGolden : public ::testing::TestWithParam<const char*> {};
 
 // Every way of cutting the log into read blocks gives the same three outputs, the expected ones.
@@ -50,14 +58,29 @@ TEST_P(ScanGolden, ReadBlockSizeDoesNotChangeTheOutput) {
         tally.start();
         EXPECT_FALSE(scan::readLog(device, tally, blockSize));
         tally.finish();
-        return report.text() + '|' + csv.text() + '|' + text.text();
+        return report.text() + '|' + csv.text() + '|' + text.text() + '|' + daysOf(tally.days());
     };
+    // Without the report text, the files are laid out on the parsing threads, batch by batch.
+    const auto filesAlone = [&log](size_t blockSize) {
+        QBuffer device;
+        device.setData(log);
+        device.open(QIODevice::ReadOnly);
+        scan::StringSink report, csv;
+        scan::ScanTotals totals;
+        EXPECT_FALSE(scan::scanLog(device, kToday, {report, csv}, totals, {}, blockSize));
+        return report.text() + '|' + csv.text() + '|' + daysOf(totals.days);
+    };
+    const std::string report = testfiles::readString(golden(GetParam(), ".report.tmp"));
+    const std::string csv = testfiles::readString(golden(GetParam(), ".csv.tmp"));
     const std::string whole = outputs(scan::kReadBlockSize);
-    EXPECT_EQ(whole, testfiles::readString(golden(GetParam(), ".report.tmp")) + '|' +
-                         testfiles::readString(golden(GetParam(), ".csv.tmp")) + '|' +
-                         testfiles::readString(golden(GetParam(), ".text")));
-    for (size_t blockSize : {1, 2, 3, 5, 8, 13, 64})
+    EXPECT_EQ(whole.substr(0, whole.rfind('|')),
+              report + '|' + csv + '|' + testfiles::readString(golden(GetParam(), ".text")));
+    const std::string days = whole.substr(whole.rfind('|') + 1);
+    for (size_t blockSize : {size_t{1}, size_t{2}, size_t{3}, size_t{5}, size_t{8}, size_t{13},
+                             size_t{64}, scan::kReadBlockSize}) {
         EXPECT_EQ(outputs(blockSize), whole) << blockSize;
+        EXPECT_EQ(filesAlone(blockSize), report + '|' + csv + '|' + days) << blockSize;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Logs, ScanGolden, ::testing::ValuesIn(kGoldenLogs));
