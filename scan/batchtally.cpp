@@ -10,12 +10,14 @@ void LaidOutBatch::layOut(std::span<const CutRecord> records) {
     for (StringSink* sink : {&firstRuns_, &firstRows_, &laterLines_, &laterRows_})
         sink->clear();
     // The layout's opening and closing lines go to the later lines only: the first block's
-    // opening and closing are BatchTally's.
+    // opening and closing are BatchTally's, and so are the report's opening and end (for which
+    // a layout needs the "Created on" date, left empty here).
     ReportLayout first(std::string(), firstRuns_, firstRows_, nullptr);
     ReportLayout later(std::string(), laterLines_, laterRows_, nullptr);
     size_t i = 0;
+    // Whether a record opens a block matters to the window's text only, not to the files.
     for (; i < records.size() && (i == 0 || records[i].date == records[i - 1].date); ++i) {
-        first.runLine(RunLine{records[i].date, records[i], i == 0});
+        first.runLine(RunLine{records[i].date, records[i], false});
         firstBlockSum_.add(records[i].duration);
         batchSum_.add(records[i].duration);
     }

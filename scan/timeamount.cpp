@@ -10,6 +10,8 @@ namespace {
 
 constexpr qint64 kCarryLimit = 59;
 constexpr qint64 kUnit = 60;
+// Whole hours that a sum ahead takes; the scan skips records with more (beyond 1e9).
+constexpr double kWholeHoursBelow = 1e9 + 1;
 
 qint64 saturatingAdd(qint64 a, qint64 b) {
     qint64 sum = 0;
@@ -52,13 +54,13 @@ void DurationSum::add(const DurationValues& duration) {
         return value >= 0 && value < below && value == std::floor(value);
     };
     if (!usable_ || !whole(duration.seconds, kUnit) || !whole(duration.minutes, kUnit) ||
-        !whole(duration.hours, std::numeric_limits<double>::infinity())) {
+        !whole(duration.hours, kWholeHoursBelow)) {
         usable_ = false;
         return;
     }
     seconds_ += static_cast<qint64>(duration.seconds);
     minutes_ += static_cast<qint64>(duration.minutes);
-    // Hours up to 1e9 each: a sum that could overflow is not used.
+    // A sum that would overflow is not used.
     if (qAddOverflow(hours_, static_cast<qint64>(duration.hours), &hours_)) usable_ = false;
 }
 
