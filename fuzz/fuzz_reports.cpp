@@ -53,6 +53,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     scan::StringSink page, json;
     report::writeHtmlPage(reportData, header, page);
     report::writeJson(reportData, header, json);
+
+    // Beside the window's text the scan tells the collector record by record: the same data.
+    device.seek(0);
+    scan::StringSink text, jsonRecordByRecord;
+    report::ReportCollector recordByRecord(16);
+    scan::ScanTotals totalsAgain;
+    fuzz::require(!scan::scanLog(device, "1/1/2026", {none, none, &text, &recordByRecord},
+                                 totalsAgain),
+                  "a log in memory reads to its end");
+    report::writeJson(recordByRecord.takeData(report::DateOrder::MonthDayYear), header,
+                      jsonRecordByRecord);
+    fuzz::require(jsonRecordByRecord.text() == json.text(),
+                  "the collector hears the same with or without the window's text");
     fuzz::require(isUtf8(page.text()) && isUtf8(json.text()), "both are valid UTF-8");
     fuzz::require(!hasStrayControl(page.text()) && !hasStrayControl(json.text()),
                   "no control byte comes through");

@@ -36,12 +36,14 @@ void LaidOutBatch::layOut(std::span<const CutRecord> records) {
     }
 }
 
-BatchTally::BatchTally(std::string today, ByteSink& reportFile, ByteSink& csvFile)
+BatchTally::BatchTally(std::string today, ByteSink& reportFile, ByteSink& csvFile,
+                       ScanEvents* listener)
     : reportFile_(reportFile), csvFile_(csvFile),
-      layout_(std::move(today), reportFile, csvFile, nullptr) {}
+      layout_(std::move(today), reportFile, csvFile, nullptr), listener_(listener) {}
 
 void BatchTally::start() {
     layout_.reportOpening();
+    if (listener_) listener_->reportOpening();
 }
 
 void BatchTally::addBatch(std::span<const CutRecord> records, const LaidOutBatch& laidOut) {
@@ -54,14 +56,19 @@ void BatchTally::addBatch(std::span<const CutRecord> records, const LaidOutBatch
     // A record with an empty date before any block has opened also opens one (with the empty
     // date), so that every record belongs to a block and a list item.
     const CutRecord& first = records.front();
-    if (days_.empty() || first.date != days_.back().date) {
-        if (days_.empty())
+    const bool firstOpens = days_.empty() || first.date != days_.back().date;
+    std::optional<DayItem> closedBefore; // the block that the first record closes, if any
+    if (firstOpens) {
+        if (days_.empty()) {
             firstDate_.assign(first.date);
-        else
+        } else {
             layout_.dateClosing(days_.back().date, days_.back().total);
+            if (listener_) closedBefore = days_.back();
+        }
         days_.push_back(DayItem{std::string(first.date), TimeAmount{}});
         layout_.dateOpening(days_.back().date);
     }
+    const size_t firstBlock = days_.size() - 1;
     const std::vector<size_t>& laterStarts = laidOut.laterBlockStarts();
     const size_t firstBlockEnd = laterStarts.empty() ? records.size() : laterStarts.front();
     if (!laidOut.firstBlockSum().addTo(days_.back().total)) {
@@ -70,18 +77,49 @@ void BatchTally::addBatch(std::span<const CutRecord> records, const LaidOutBatch
     }
     reportFile_.write(laidOut.firstRuns());
     csvFile_.write(laidOut.firstRows());
-    if (laterStarts.empty()) return;
+    if (!laterStarts.empty()) {
+        layout_.dateClosing(days_.back().date, days_.back().total);
+        reportFile_.write(laidOut.laterLines());
+        csvFile_.write(laidOut.laterRows());
+        days_.insert(days_.end(), laidOut.laterDays().begin(), laidOut.laterDays().end());
+    }
+    if (listener_) tellListener(records, laidOut, closedBefore, firstOpens, firstBlock);
+}
 
-    layout_.dateClosing(days_.back().date, days_.back().total);
-    reportFile_.write(laidOut.laterLines());
-    csvFile_.write(laidOut.laterRows());
-    days_.insert(days_.end(), laidOut.laterDays().begin(), laidOut.laterDays().end());
+// The batch's events in the order a CutTally raises them, from the counters already added up:
+// `firstBlock` is the first record's block in the date list.
+void BatchTally::tellListener(std::span<const CutRecord> records, const LaidOutBatch& laidOut,
+                              const std::optional<DayItem>& closedBefore, bool firstOpens,
+                              size_t firstBlock) {
+    listener_->runsAhead(records);
+    const std::vector<size_t>& laterStarts = laidOut.laterBlockStarts();
+    size_t block = firstBlock;
+    size_t nextStart = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        bool opens = false;
+        if (i == 0 && firstOpens) {
+            if (closedBefore) listener_->dateClosing(closedBefore->date, closedBefore->total);
+            opens = true;
+        } else if (nextStart < laterStarts.size() && laterStarts[nextStart] == i) {
+            listener_->dateClosing(days_[block].date, days_[block].total);
+            ++block;
+            ++nextStart;
+            opens = true;
+        }
+        if (opens) listener_->dateOpening(days_[block].date);
+        listener_->runLine(RunLine{days_[block].date, records[i], opens});
+    }
 }
 
 void BatchTally::finish() {
     const std::string currentDate = days_.empty() ? std::string() : days_.back().date;
-    layout_.dateClosing(currentDate, days_.empty() ? TimeAmount{} : days_.back().total);
+    const TimeAmount dayTotal = days_.empty() ? TimeAmount{} : days_.back().total;
+    layout_.dateClosing(currentDate, dayTotal);
     layout_.logEnd(firstDate_, currentDate, total_);
+    if (listener_) {
+        listener_->dateClosing(currentDate, dayTotal);
+        listener_->logEnd(firstDate_, currentDate, total_);
+    }
 }
 
 } // namespace scan

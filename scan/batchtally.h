@@ -6,6 +6,7 @@
 #include "scan/reportlayout.h"
 #include "scan/timeamount.h"
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -53,7 +54,9 @@ private:
 // allow it, else record by record.
 class BatchTally {
 public:
-    BatchTally(std::string today, ByteSink& reportFile, ByteSink& csvFile);
+    // `listener`, if set, is told every event as a CutTally tells it, record by record.
+    BatchTally(std::string today, ByteSink& reportFile, ByteSink& csvFile,
+               ScanEvents* listener = nullptr);
 
     // Writes the report opening; call once before the first batch.
     void start();
@@ -66,9 +69,14 @@ public:
     const std::vector<DayItem>& days() const { return days_; }
 
 private:
+    void tellListener(std::span<const CutRecord> records, const LaidOutBatch& laidOut,
+                      const std::optional<DayItem>& closedBefore, bool firstOpens,
+                      size_t firstBlock);
+
     ByteSink& reportFile_;
     ByteSink& csvFile_;
     ReportLayout layout_;
+    ScanEvents* listener_;
     TimeAmount total_;
     std::string firstDate_;
     std::vector<DayItem> days_; // the last one is the current date block

@@ -73,12 +73,12 @@ template <typename Tally> void keepTotals(const Tally& tally, ScanTotals& totals
     totals.days = tally.days();
 }
 
-// The files alone, with the lines laid out on the parsing threads: the report text and a listener
-// need every run's event on this thread, in log order.
-std::optional<QString> scanToFiles(QIODevice& log, const std::string& today,
+// The files (and a listener's events), with the lines laid out on the parsing threads; the
+// window's report text is laid out record by record on this thread instead.
+std::optional<QString> scanLaidOut(QIODevice& log, const std::string& today,
                                    const ScanOutputs& outputs, ScanTotals& totals,
                                    const ReadProgress& progress, size_t blockSize) {
-    BatchTally tally(today, outputs.reportFile, outputs.csvFile);
+    BatchTally tally(today, outputs.reportFile, outputs.csvFile, outputs.listener);
     tally.start();
     RecordSource source(log, blockSize, RecordSource::Batches::RecordsAndLines);
     qint64 bytesRead = 0;
@@ -111,8 +111,8 @@ std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize
 
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,
                                ScanTotals& totals, const ReadProgress& progress, size_t blockSize) {
-    if (!outputs.reportText && !outputs.listener)
-        return scanToFiles(log, today, outputs, totals, progress, blockSize);
+    if (!outputs.reportText)
+        return scanLaidOut(log, today, outputs, totals, progress, blockSize);
     ReportLayout layout(today, outputs.reportFile, outputs.csvFile, outputs.reportText);
     std::optional<EventFanOut> fanOut;
     if (outputs.listener) fanOut.emplace(layout, *outputs.listener);

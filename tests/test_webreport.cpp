@@ -23,20 +23,6 @@ struct Scanned {
     report::ReportData data;
 };
 
-// One scan of a log in memory, with the report layout and the collector side by side.
-Scanned scanned(const QByteArray& log, report::DateOrder order) {
-    QBuffer device;
-    device.setData(log);
-    device.open(QIODevice::ReadOnly);
-    scan::NullSink none;
-    report::ReportCollector collector;
-    Scanned result;
-    EXPECT_FALSE(scan::scanLog(device, "12/7/2026", {none, none, nullptr, &collector},
-                               result.totals));
-    result.data = collector.takeData(order);
-    return result;
-}
-
 std::string html(const report::ReportData& data) {
     scan::StringSink sink;
     report::writeHtmlPage(data, kHeader, sink);
@@ -47,6 +33,28 @@ std::string json(const report::ReportData& data) {
     scan::StringSink sink;
     report::writeJson(data, kHeader, sink);
     return sink.text();
+}
+
+// One scan of a log in memory in small read blocks, with the report layout and the collector
+// side by side. The collector hears the same beside the window's text, which the scan lays out
+// record by record.
+Scanned scanned(const QByteArray& log, report::DateOrder order) {
+    const auto scan = [&](scan::ByteSink* text, size_t blockSize) {
+        QBuffer device;
+        device.setData(log);
+        device.open(QIODevice::ReadOnly);
+        scan::NullSink none;
+        report::ReportCollector collector;
+        Scanned result;
+        EXPECT_FALSE(scan::scanLog(device, "12/7/2026", {none, none, text, &collector},
+                                   result.totals, {}, blockSize));
+        result.data = collector.takeData(order);
+        return result;
+    };
+    Scanned result = scan(nullptr, 64);
+    scan::StringSink text;
+    EXPECT_EQ(json(scan(&text, scan::kReadBlockSize).data), json(result.data));
+    return result;
 }
 
 class WebReportGolden : public ::testing::TestWithParam<const char*> {
