@@ -6,7 +6,7 @@ void LaidOutBatch::layOut(std::span<const CutRecord> records) {
     laterBlockStarts_.clear();
     laterDays_.clear();
     firstBlockSum_ = {};
-    batchSum_ = {};
+    laterSum_ = {};
     for (StringSink* sink : {&firstRuns_, &firstRows_, &laterLines_, &laterRows_})
         sink->clear();
     // The layout's opening and closing lines go to the later lines only: the first block's
@@ -19,7 +19,6 @@ void LaidOutBatch::layOut(std::span<const CutRecord> records) {
     for (; i < records.size() && (i == 0 || records[i].date == records[i - 1].date); ++i) {
         first.runLine(RunLine{records[i].date, records[i], false});
         firstBlockSum_.add(records[i].duration);
-        batchSum_.add(records[i].duration);
     }
     for (; i < records.size(); ++i) {
         const CutRecord& record = records[i];
@@ -31,9 +30,15 @@ void LaidOutBatch::layOut(std::span<const CutRecord> records) {
             later.dateOpening(record.date);
         }
         addDuration(laterDays_.back().total, record.duration);
-        batchSum_.add(record.duration);
+        laterSum_.add(record.duration);
         later.runLine(RunLine{record.date, record, opensBlock});
     }
+}
+
+DurationSum LaidOutBatch::batchSum() const {
+    DurationSum all = firstBlockSum_;
+    all.add(laterSum_);
+    return all;
 }
 
 BatchTally::BatchTally(std::string today, ByteSink& reportFile, ByteSink& csvFile,

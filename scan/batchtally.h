@@ -34,7 +34,7 @@ public:
     const std::vector<DayItem>& laterDays() const { return laterDays_; }
     // The durations of the first block's records, and of all the records.
     const DurationSum& firstBlockSum() const { return firstBlockSum_; }
-    const DurationSum& batchSum() const { return batchSum_; }
+    DurationSum batchSum() const;
 
 private:
     std::vector<size_t> laterBlockStarts_;
@@ -44,7 +44,7 @@ private:
     StringSink laterRows_;
     std::vector<DayItem> laterDays_;
     DurationSum firstBlockSum_;
-    DurationSum batchSum_;
+    DurationSum laterSum_; // of the records after the first block
 };
 
 // Adds up laid-out batches in log order and writes their lines to the report and CSV files,

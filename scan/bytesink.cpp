@@ -41,6 +41,21 @@ void copyBytes(char* out, const char* in, size_t size) {
     }
 }
 
+size_t totalSize(std::span<const std::string_view> pieces) {
+    size_t size = 0;
+    for (std::string_view piece : pieces)
+        size += piece.size();
+    return size;
+}
+
+// Copies the pieces one after another to `out`, which has room for all of them.
+void copyPieces(char* out, std::span<const std::string_view> pieces) {
+    for (std::string_view piece : pieces) {
+        copyBytes(out, piece.data(), piece.size());
+        out += piece.size();
+    }
+}
+
 template <typename T> std::vector<T> withRoomFor(size_t count) {
     std::vector<T> items;
     items.reserve(count);
@@ -50,16 +65,9 @@ template <typename T> std::vector<T> withRoomFor(size_t count) {
 } // namespace
 
 void StringSink::write(std::span<const std::string_view> pieces) {
-    size_t size = 0;
-    for (std::string_view piece : pieces)
-        size += piece.size();
     const size_t at = text_.size();
-    text_.resize(at + size);
-    char* out = text_.data() + at;
-    for (std::string_view piece : pieces) {
-        copyBytes(out, piece.data(), piece.size());
-        out += piece.size();
-    }
+    text_.resize(at + totalSize(pieces));
+    copyPieces(text_.data() + at, pieces);
 }
 
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path, Finish finish)
@@ -97,16 +105,10 @@ void BufferedFileSink::write(std::string_view bytes) {
 
 void BufferedFileSink::write(std::span<const std::string_view> pieces) {
     if (abandoned_) return;
-    size_t size = 0;
-    for (std::string_view piece : pieces)
-        size += piece.size();
+    const size_t size = totalSize(pieces);
     if (filled_ + size > kBlockSize) handOver();
     if (filled_ + size <= kBlockSize) {
-        char* out = fillingBlock() + filled_;
-        for (std::string_view piece : pieces) {
-            copyBytes(out, piece.data(), piece.size());
-            out += piece.size();
-        }
+        copyPieces(fillingBlock() + filled_, pieces);
         filled_ += size;
         return;
     }

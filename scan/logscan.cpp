@@ -67,6 +67,19 @@ void completeTempFile(BufferedFileSink& sink, QFile& file, std::vector<FileProbl
         problems.push_back({sink.path(), file.errorString()});
 }
 
+// Hands every batch of the source to `take`, in log order, telling the progress after each;
+// the reason if reading failed part way.
+template <typename Take>
+std::optional<QString> takeBatches(RecordSource& source, const ReadProgress& progress, Take take) {
+    qint64 bytesRead = 0;
+    while (const RecordBatch* batch = source.next()) {
+        take(*batch);
+        bytesRead += batch->bytes;
+        if (progress && batch->bytes > 0) progress(bytesRead);
+    }
+    return source.error();
+}
+
 template <typename Tally> void keepTotals(const Tally& tally, ScanTotals& totals) {
     totals.hasCutRecords = tally.hasCutRecords();
     totals.total = tally.total();
@@ -81,13 +94,10 @@ std::optional<QString> scanLaidOut(QIODevice& log, const std::string& today,
     BatchTally tally(today, outputs.reportFile, outputs.csvFile, outputs.listener);
     tally.start();
     RecordSource source(log, blockSize, RecordSource::Batches::RecordsAndLines);
-    qint64 bytesRead = 0;
-    while (const RecordBatch* batch = source.next()) {
-        tally.addBatch(batch->records, batch->laidOut);
-        bytesRead += batch->bytes;
-        if (progress && batch->bytes > 0) progress(bytesRead);
-    }
-    if (auto failure = source.error()) return failure;
+    if (auto failure = takeBatches(source, progress, [&tally](const RecordBatch& batch) {
+            tally.addBatch(batch.records, batch.laidOut);
+        }))
+        return failure;
     tally.finish();
     keepTotals(tally, totals);
     return std::nullopt;
@@ -98,15 +108,11 @@ std::optional<QString> scanLaidOut(QIODevice& log, const std::string& today,
 std::optional<QString> readLog(QIODevice& log, CutTally& tally, size_t blockSize,
                                const ReadProgress& progress) {
     RecordSource source(log, blockSize);
-    qint64 bytesRead = 0;
-    while (const RecordBatch* batch = source.next()) {
-        tally.recordsAhead(batch->records);
-        for (const CutRecord& record : batch->records)
+    return takeBatches(source, progress, [&tally](const RecordBatch& batch) {
+        tally.recordsAhead(batch.records);
+        for (const CutRecord& record : batch.records)
             tally.addRecord(record);
-        bytesRead += batch->bytes;
-        if (progress && batch->bytes > 0) progress(bytesRead);
-    }
-    return source.error();
+    });
 }
 
 std::optional<QString> scanLog(QIODevice& log, const std::string& today, const ScanOutputs& outputs,

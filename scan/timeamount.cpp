@@ -64,6 +64,13 @@ void DurationSum::add(const DurationValues& duration) {
     if (qAddOverflow(hours_, static_cast<qint64>(duration.hours), &hours_)) usable_ = false;
 }
 
+void DurationSum::add(const DurationSum& other) {
+    usable_ = usable_ && other.usable_;
+    seconds_ += other.seconds_;
+    minutes_ += other.minutes_;
+    if (qAddOverflow(hours_, other.hours_, &hours_)) usable_ = false;
+}
+
 bool DurationSum::addTo(TimeAmount& amount) const {
     const auto inUnit = [](qint64 value) { return value >= 0 && value <= kCarryLimit; };
     if (!usable_ || !inUnit(amount.seconds) || !inUnit(amount.minutes)) return false;

@@ -35,6 +35,8 @@ void addDuration(TimeAmount& amount, const DurationValues& duration);
 class DurationSum {
 public:
     void add(const DurationValues& duration);
+    // Adds the durations of another sum, as if each had been added here.
+    void add(const DurationSum& other);
     // Adds the sum to `amount` as addDuration would add the durations one by one; false, with
     // `amount` untouched, where it cannot.
     bool addTo(TimeAmount& amount) const;
