@@ -28,18 +28,23 @@ std::uint64_t byteMatches(std::uint64_t word, char byte) {
     return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
-// Cuts `text` at `separator` into its first N pieces, the last of them running to the next
-// separator or to the end. Returns how many pieces the text has, at most N. Looks at eight
-// bytes at a time: fields are short and there are several per line.
-template <size_t N>
-size_t splitPieces(std::string_view text, char separator, std::array<std::string_view, N>& pieces) {
+// Where `text` is cut at `separator` into its first N pieces, the last of them running to the
+// next separator or to the end: the end of each piece (a separator's position, or the text's
+// size). Positions rather than views, so that nothing is set up before it is found: this runs
+// for every line.
+template <size_t N> struct PieceEnds {
+    std::array<size_t, N> ends; // only the first `count` are set
     size_t count = 0;
-    size_t start = 0;
-    const auto cutAt = [&](size_t at) {
-        pieces[count++] = text.substr(start, at - start);
-        start = at + 1;
-        return count == N;
-    };
+
+    std::string_view piece(std::string_view text, size_t k) const {
+        const size_t start = k == 0 ? 0 : ends[k - 1] + 1;
+        return text.substr(start, ends[k] - start);
+    }
+};
+
+// Looks at sixteen (or eight) bytes at a time: fields are short and there are several per line.
+template <size_t N> PieceEnds<N> splitPieces(std::string_view text, char separator) {
+    PieceEnds<N> cut;
     size_t i = 0;
 #ifdef RUNTALLY_SSE2
     const __m128i wanted = _mm_set1_epi8(separator);
@@ -47,7 +52,8 @@ size_t splitPieces(std::string_view text, char separator, std::array<std::string
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
         auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
         for (; hits != 0; hits &= hits - 1) {
-            if (cutAt(i + static_cast<size_t>(std::countr_zero(hits)))) return N;
+            cut.ends[cut.count++] = i + static_cast<size_t>(std::countr_zero(hits));
+            if (cut.count == N) return cut;
         }
     }
 #endif
@@ -56,15 +62,19 @@ size_t splitPieces(std::string_view text, char separator, std::array<std::string
             std::uint64_t word;
             std::memcpy(&word, text.data() + i, sizeof word);
             for (std::uint64_t hits = byteMatches(word, separator); hits != 0; hits &= hits - 1) {
-                if (cutAt(i + static_cast<size_t>(std::countr_zero(hits)) / 8)) return N;
+                cut.ends[cut.count++] = i + static_cast<size_t>(std::countr_zero(hits)) / 8;
+                if (cut.count == N) return cut;
             }
         }
     }
     for (; i < text.size(); ++i) {
-        if (text[i] == separator && cutAt(i)) return N;
+        if (text[i] == separator) {
+            cut.ends[cut.count++] = i;
+            if (cut.count == N) return cut;
+        }
     }
-    pieces[count++] = text.substr(start);
-    return count;
+    cut.ends[cut.count++] = text.size();
+    return cut;
 }
 
 bool isModeCut(std::string_view mode) {
@@ -187,41 +197,39 @@ std::optional<double> RecordReader::generalNumber(std::string_view part) {
 std::optional<CutRecord> RecordReader::read(std::string_view line) {
     // Fields 0 and 1: cut file path, mode. Most skipped lines are skipped for their mode, so it
     // is looked at before the rest of the line is cut.
-    std::array<std::string_view, 2> head;
-    if (splitPieces(line, ',', head) < head.size() || !isModeCut(head[1])) return std::nullopt;
-    const size_t restStart = static_cast<size_t>(head[1].data() + head[1].size() - line.data()) + 1;
-    if (restStart > line.size()) return std::nullopt;
+    const auto head = splitPieces<2>(line, ',');
+    if (head.count < 2 || !isModeCut(head.piece(line, 1))) return std::nullopt;
+    if (head.ends[1] == line.size()) return std::nullopt;
 
     // Fields 2 to 5: duration, (unused), start time, date.
-    std::array<std::string_view, 4> fields;
-    if (splitPieces(line.substr(restStart), ',', fields) < fields.size() || fields[0].empty())
-        return std::nullopt;
-    const std::string_view duration = fields[0];
-    const std::string_view startTime = fields[2];
-    const std::string_view date = fields[3];
+    const std::string_view rest = line.substr(head.ends[1] + 1);
+    const auto fields = splitPieces<4>(rest, ',');
+    if (fields.count < 4 || fields.ends[0] == 0) return std::nullopt;
+    const std::string_view duration = fields.piece(rest, 0);
 
     // Duration parts 0 to 3: (unused), hours, minutes, seconds.
-    std::array<std::string_view, 4> parts;
-    if (splitPieces(duration, ':', parts) < parts.size() || parts[1].empty()) return std::nullopt;
+    const auto parts = splitPieces<4>(duration, ':');
+    if (parts.count < 4 || parts.ends[1] == parts.ends[0] + 1) return std::nullopt;
+    const std::string_view hoursText = parts.piece(duration, 1);
+    const std::string_view minutesText = parts.piece(duration, 2);
+    const std::string_view secondsText = parts.piece(duration, 3);
 
-    const auto hours = leadingNumber(parts[1]);
-    const auto minutes = leadingNumber(parts[2]);
-    const auto seconds = leadingNumber(parts[3]);
+    const auto hours = leadingNumber(hoursText);
+    const auto minutes = leadingNumber(minutesText);
+    const auto seconds = leadingNumber(secondsText);
     if (!hours || !minutes || !seconds) return std::nullopt;
 
-    // Hours to seconds stand together in the log, colons and all.
-    const std::string_view durationText(
-        parts[1].data(), static_cast<size_t>(parts[3].data() + parts[3].size() - parts[1].data()));
-    CutRecord record;
-    record.cutFileName = fileNameOf(head[0]);
-    record.startTime = startTime;
-    record.date = date;
-    record.hoursText = parts[1];
-    record.minutesText = parts[2];
-    record.secondsText = parts[3];
-    record.durationText = durationText;
-    record.duration = {*hours, *minutes, *seconds};
-    return record;
+    return CutRecord{
+        .cutFileName = fileNameOf(head.piece(line, 0)),
+        .startTime = fields.piece(rest, 2),
+        .date = fields.piece(rest, 3),
+        .hoursText = hoursText,
+        .minutesText = minutesText,
+        .secondsText = secondsText,
+        // Hours to seconds stand together in the log, colons and all.
+        .durationText = duration.substr(parts.ends[0] + 1, parts.ends[3] - parts.ends[0] - 1),
+        .duration = {*hours, *minutes, *seconds},
+    };
 }
 
 } // namespace scan
