@@ -41,13 +41,6 @@ void copyBytes(char* out, const char* in, size_t size) {
     }
 }
 
-size_t totalSize(std::span<const std::string_view> pieces) {
-    size_t size = 0;
-    for (std::string_view piece : pieces)
-        size += piece.size();
-    return size;
-}
-
 // Copies the pieces one after another to `out`, which has room for all of them.
 void copyPieces(char* out, std::span<const std::string_view> pieces) {
     for (std::string_view piece : pieces) {
@@ -64,10 +57,10 @@ template <typename T> std::vector<T> withRoomFor(size_t count) {
 
 } // namespace
 
-void StringSink::write(std::span<const std::string_view> pieces) {
+void StringSink::write(const LinePieces& line) {
     const size_t at = text_.size();
-    text_.resize(at + totalSize(pieces));
-    copyPieces(text_.data() + at, pieces);
+    text_.resize(at + line.size);
+    copyPieces(text_.data() + at, line.pieces);
 }
 
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path, Finish finish)
@@ -100,19 +93,18 @@ void BufferedFileSink::abandon() {
 }
 
 void BufferedFileSink::write(std::string_view bytes) {
-    write(std::span(&bytes, 1));
+    write(LinePieces{std::span(&bytes, 1), bytes.size()});
 }
 
-void BufferedFileSink::write(std::span<const std::string_view> pieces) {
+void BufferedFileSink::write(const LinePieces& line) {
     if (abandoned_) return;
-    const size_t size = totalSize(pieces);
-    if (filled_ + size > kBlockSize) handOver();
-    if (filled_ + size <= kBlockSize) {
-        copyPieces(fillingBlock() + filled_, pieces);
-        filled_ += size;
+    if (filled_ + line.size > kBlockSize) handOver();
+    if (filled_ + line.size <= kBlockSize) {
+        copyPieces(fillingBlock() + filled_, line.pieces);
+        filled_ += line.size;
         return;
     }
-    for (std::string_view piece : pieces) {
+    for (std::string_view piece : line.pieces) {
         // A piece larger than a block (a very long line) goes through in block-sized parts.
         while (!piece.empty()) {
             if (filled_ == kBlockSize) handOver();

@@ -15,14 +15,22 @@ class QIODevice;
 
 namespace scan {
 
+// A line handed over in pieces, with its length. Whoever lays the line out adds the length up
+// from the pieces as it holds them: reading the sizes back from the list just written would
+// stall on every line.
+struct LinePieces {
+    std::span<const std::string_view> pieces;
+    size_t size = 0; // of all the pieces together
+};
+
 // Where report and CSV bytes go.
 class ByteSink {
 public:
     virtual ~ByteSink() = default;
     virtual void write(std::string_view bytes) = 0;
     // Writes the pieces one after another: one call for a whole line.
-    virtual void write(std::span<const std::string_view> pieces) {
-        for (std::string_view piece : pieces)
+    virtual void write(const LinePieces& line) {
+        for (std::string_view piece : line.pieces)
             write(piece);
     }
 };
@@ -31,7 +39,7 @@ public:
 class StringSink final : public ByteSink {
 public:
     void write(std::string_view bytes) override { text_.append(bytes); }
-    void write(std::span<const std::string_view> pieces) override;
+    void write(const LinePieces& line) override;
     const std::string& text() const { return text_; }
     std::string takeText() { return std::move(text_); }
     void clear() { text_.clear(); } // keeps the memory for what comes next
@@ -44,7 +52,7 @@ private:
 class NullSink final : public ByteSink {
 public:
     void write(std::string_view) override {}
-    void write(std::span<const std::string_view>) override {}
+    void write(const LinePieces&) override {}
 };
 
 // Writes to an open device through large blocks. Full blocks are written on a thread of their
@@ -72,7 +80,7 @@ public:
     BufferedFileSink& operator=(const BufferedFileSink&) = delete;
 
     void write(std::string_view bytes) override;
-    void write(std::span<const std::string_view> pieces) override;
+    void write(const LinePieces& line) override;
     // Lets the writing thread write out everything, without waiting for it: sinks told one after
     // another finish side by side. A file to be committed is also synced at the end.
     void finishWriting();

@@ -29,6 +29,12 @@ constexpr std::string_view kCsvNoFileFields = ",,,,,,"; // the five empty column
 
 constexpr std::string_view kDateListGap = "  ";
 
+// Hands the pieces to `sink` as one line.
+template <typename... Pieces> void writeLine(ByteSink& sink, const Pieces&... pieces) {
+    const std::string_view list[] = {std::string_view(pieces)...};
+    sink.write(LinePieces{list, (std::string_view(pieces).size() + ...)});
+}
+
 } // namespace
 
 ReportLayout::ReportLayout(std::string today, ByteSink& reportFile, ByteSink& csvFile,
@@ -37,17 +43,12 @@ ReportLayout::ReportLayout(std::string today, ByteSink& reportFile, ByteSink& cs
       reportText_(reportText) {}
 
 template <typename... Pieces> void ReportLayout::reportLine(const Pieces&... pieces) {
-    if (reportText_) {
-        const std::string_view text[] = {kLineEnd, std::string_view(pieces)...};
-        reportText_->write(text);
-    }
-    const std::string_view file[] = {std::string_view(pieces)..., kLineEnd};
-    reportFile_.write(file);
+    if (reportText_) writeLine(*reportText_, kLineEnd, pieces...);
+    writeLine(reportFile_, pieces..., kLineEnd);
 }
 
 template <typename... Pieces> void ReportLayout::csvRow(const Pieces&... pieces) {
-    const std::string_view row[] = {std::string_view(pieces)..., kLineEnd};
-    csvFile_.write(row);
+    writeLine(csvFile_, pieces..., kLineEnd);
 }
 
 void ReportLayout::dayTotalLine(std::string_view label, const TimeAmount& amount) {
@@ -89,17 +90,12 @@ void ReportLayout::dateOpening(std::string_view date) {
 
 void ReportLayout::runLine(const RunLine& run) {
     const CutRecord& r = run.record;
-    const std::string_view file[] = {kRunIndent,    r.cutFileName,  kRunSeparator, r.startTime,
-                                     kRunSeparator, r.durationText, kLineEnd};
-    reportFile_.write(file);
+    writeLine(reportFile_, kRunIndent, r.cutFileName, kRunSeparator, r.startTime, kRunSeparator,
+              r.durationText, kLineEnd);
     if (reportText_) {
         // In the window, a date block's later runs stand after a wider separator.
-        const std::string_view text[] = {
-            kLineEnd,      kRunIndent,
-            r.cutFileName, kRunSeparator,
-            r.startTime,   run.opensDateBlock ? kRunSeparator : kLaterRunSeparatorInText,
-            r.durationText};
-        reportText_->write(text);
+        writeLine(*reportText_, kLineEnd, kRunIndent, r.cutFileName, kRunSeparator, r.startTime,
+                  run.opensDateBlock ? kRunSeparator : kLaterRunSeparatorInText, r.durationText);
     }
     csvRow(run.date, ",", r.cutFileName, ",", r.startTime, ",", r.hoursText, ",", r.minutesText,
            ",", r.secondsText);
