@@ -98,14 +98,16 @@ private:
         std::unique_ptr<char[]> bytes;
         size_t size = 0;
     };
-    // Full blocks waiting for the writing thread: room for a few, so that a sync on the way does
-    // not hold up the caller; and the thread is woken for several at a time, not for each.
-    static constexpr size_t kMaxQueued = 8;
+    // Full blocks waiting for the writing thread: room for what a fast caller fills while a sync
+    // is under way (4 MiB: a sync of a few ms, sometimes tens), so that it does not hold the
+    // caller up; and the thread is woken for several at a time, not for each.
+    static constexpr size_t kMaxQueued = 16;
     static constexpr size_t kWakeWriterAt = 4;
     // Queued, being written and being filled: the free list never holds more.
     static constexpr size_t kMaxBlocks = kMaxQueued + 2;
-    // How much a file that is to be committed is written between two syncs.
-    static constexpr qint64 kSyncInterval = qint64{4} << 20;
+    // How much a file that is to be committed is written between two syncs: short syncs, so that
+    // the disk is kept busy along the way and the queue does not fill during one.
+    static constexpr qint64 kSyncInterval = qint64{2} << 20;
 
     void handOver();
     char* fillingBlock();
