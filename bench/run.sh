@@ -5,6 +5,8 @@
 #   - runtally-report writing both files (-o NAME, a new NAME each run), against `wc -l` and a
 #     mawk program that only sums the CUT durations (bench/cutsum.awk), side by side on the same
 #     log, with the command's CPU time (all threads) against its wall time;
+#   - the same input and output without the scan (bench/iofloor): reading the log and writing,
+#     syncing and committing files of the report's sizes, the floor under the command's time;
 #   - runtally-report -o with the HTML page and the JSON added (--html --json), against -o alone;
 #   - the window's start-to-shown time and peak memory (offscreen);
 #   - the scan engine alone (Google Benchmark).
@@ -41,6 +43,11 @@ for log_name in 100000 1000000 1000000-cut-heavy; do
         out=$(measure "$RUNS" "${fresh[@]}" "$BUILD/cli/runtally-report" -o "$folder/out" "$log")
         ms[report,$log_name,$round]=$(field ms "$out"); rss[report,$log_name]=$(field rss_mb "$out")
         cpu[report,$log_name,$round]=$(field cpu_ms "$out")
+        # The same input and output with the scan left out: the floor under the command's time.
+        sizes=($(stat -c %s "$folder/out.txt" "$folder/out.csv"))
+        out=$(measure "$RUNS" --remove "$folder/floor.txt" --remove "$folder/floor.csv" \
+            "$BUILD/bench/iofloor" "$log" "$folder/floor" "${sizes[@]}")
+        ms[floor,$log_name,$round]=$(field ms "$out")
         out=$(measure "$RUNS" "${fresh[@]}" --remove "$folder/out.html" --remove "$folder/out.json" \
             "$BUILD/cli/runtally-report" --html --json -o "$folder/out" "$log")
         ms[pages,$log_name,$round]=$(field ms "$out"); rss[pages,$log_name]=$(field rss_mb "$out")
@@ -59,7 +66,7 @@ best() { local a=${ms[$1,$2,1]} b=${ms[$1,$2,2]}; echo $((a < b ? a : b)); }
 cpu_of_best() { [ "${ms[report,$1,1]}" -le "${ms[report,$1,2]}" ] && echo "${cpu[report,$1,1]}" || echo "${cpu[report,$1,2]}"; }
 echo
 printf '%-36s %10s %10s %12s\n' "" "100k" "1M" "1M CUT-heavy"
-for what in report pages awk wc window; do
+for what in report floor pages awk wc window; do
     printf '%-36s %7s ms %7s ms %9s ms\n' "$what" "$(best $what 100000)" "$(best $what 1000000)" \
         "$(best $what 1000000-cut-heavy)"
 done
@@ -75,6 +82,8 @@ echo
 heavy=1000000-cut-heavy
 echo "runtally-report -o / mawk sum (1M):             $(ratio "$(best report 1000000)" "$(best awk 1000000)")   (goal <= 0.35)"
 echo "runtally-report -o / mawk sum (1M CUT-heavy):   $(ratio "$(best report $heavy)" "$(best awk $heavy)")   (goal <= 0.50)"
+echo "I/O alone (iofloor) / mawk sum (1M):            $(ratio "$(best floor 1000000)" "$(best awk 1000000)")"
+echo "I/O alone (iofloor) / mawk sum (1M CUT-heavy):  $(ratio "$(best floor $heavy)" "$(best awk $heavy)")"
 echo "runtally-report CPU / wall (1M):                $(ratio "$(cpu_of_best 1000000)" "$(best report 1000000)")   (goal >= 1.5)"
 echo "runtally-report CPU / wall (1M CUT-heavy):      $(ratio "$(cpu_of_best $heavy)" "$(best report $heavy)")   (goal >= 1.5)"
 echo "-o --html --json / -o (1M):                    $(ratio "$(best pages 1000000)" "$(best report 1000000)")   (goal <= 1.30)"
