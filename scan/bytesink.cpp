@@ -1,5 +1,6 @@
 #include "scan/bytesink.h"
 
+#include "scan/blockmemory.h"
 #include "scan/threadfailure.h"
 
 #include <QFileDevice>
@@ -65,7 +66,7 @@ void StringSink::write(const LinePieces& line) {
 
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path, Finish finish)
     : device_(device), path_(std::move(path)), finish_(finish),
-      filling_(std::make_unique_for_overwrite<char[]>(kBlockSize)),
+      filling_(newBlock(kBlockSize)),
       queued_(withRoomFor<Block>(kMaxQueued)),
       free_(withRoomFor<std::unique_ptr<char[]>>(kMaxBlocks)), writer_([this] { writeLoop(); }) {}
 
@@ -136,7 +137,7 @@ void BufferedFileSink::handOver() {
 // The block to fill, new if none was free when the last one was handed over: only a write needs
 // one, so a flush that finds no block free does not fail for want of memory.
 char* BufferedFileSink::fillingBlock() {
-    if (!filling_) filling_ = std::make_unique_for_overwrite<char[]>(kBlockSize);
+    if (!filling_) filling_ = newBlock(kBlockSize);
     return filling_.get();
 }
 

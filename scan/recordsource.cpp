@@ -1,5 +1,6 @@
 #include "scan/recordsource.h"
 
+#include "scan/blockmemory.h"
 #include "scan/linesplitter.h"
 #include "scan/threadfailure.h"
 
@@ -16,7 +17,7 @@ RecordSource::RecordSource(QIODevice& log, size_t blockSize, Batches batches)
     constexpr size_t kCarryRoom = 4096;
     for (RecordBatch& batch : batches_) {
         batch.capacity = blockSize_ + kCarryRoom;
-        batch.block = std::make_unique_for_overwrite<char[]>(batch.capacity);
+        batch.block = newBlock(batch.capacity);
         free_.push_back(&batch);
     }
     parsers_.reserve(kParsers);
@@ -163,7 +164,7 @@ void RecordSource::placeUnfinishedLine(RecordBatch& batch, Stretch& stretch) {
     const size_t carried = unfinished_.size();
     if (carried > stretch.begin) {
         const size_t size = stretch.end - stretch.begin;
-        auto grown = std::make_unique_for_overwrite<char[]>(carried + blockSize_);
+        auto grown = newBlock(carried + blockSize_);
         std::memcpy(grown.get() + carried, batch.block.get() + stretch.begin, size);
         batch.block = std::move(grown);
         batch.capacity = carried + blockSize_;
