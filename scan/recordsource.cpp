@@ -15,9 +15,13 @@ RecordSource::RecordSource(QIODevice& log, size_t blockSize, Batches batches)
     // Room in front of each block for the unfinished line of the block before; a longer one
     // makes its batch's block grow.
     constexpr size_t kCarryRoom = 4096;
+    // Room for the records of a block of typical lines (about 90 bytes), so that the list does
+    // not grow, and touch fresh memory, again and again while the first blocks are parsed.
+    constexpr size_t kBytesPerRecord = 64;
     for (RecordBatch& batch : batches_) {
         batch.capacity = blockSize_ + kCarryRoom;
         batch.block = newBlock(batch.capacity);
+        batch.records.reserve(blockSize_ / kBytesPerRecord);
         free_.push_back(&batch);
     }
     parsers_.reserve(kParsers);
