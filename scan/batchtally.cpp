@@ -20,19 +20,34 @@ void LaidOutBatch::layOut(std::span<const CutRecord> records) {
         first.runLine(RunLine{records[i].date, records[i], false});
         firstBlockSum_.add(records[i].duration);
     }
+    // A later block's total is added up in one step when it closes, where its durations allow.
+    DurationSum blockSum;
+    const auto addUpBlock = [&](size_t end) {
+        DayItem& day = laterDays_.back();
+        if (!blockSum.addTo(day.total)) {
+            const size_t start = laterBlockStarts_.back();
+            for (const CutRecord& record : records.subspan(start, end - start))
+                addDuration(day.total, record.duration);
+        }
+        laterSum_.add(blockSum);
+        blockSum = {};
+    };
     for (; i < records.size(); ++i) {
         const CutRecord& record = records[i];
         const bool opensBlock = record.date != records[i - 1].date;
         if (opensBlock) {
-            if (!laterDays_.empty()) later.dateClosing(laterDays_.back().date, laterDays_.back().total);
+            if (!laterDays_.empty()) {
+                addUpBlock(i);
+                later.dateClosing(laterDays_.back().date, laterDays_.back().total);
+            }
             laterBlockStarts_.push_back(i);
             laterDays_.push_back(DayItem{std::string(record.date), TimeAmount{}});
             later.dateOpening(record.date);
         }
-        addDuration(laterDays_.back().total, record.duration);
-        laterSum_.add(record.duration);
+        blockSum.add(record.duration);
         later.runLine(RunLine{record.date, record, opensBlock});
     }
+    if (!laterDays_.empty()) addUpBlock(records.size());
 }
 
 DurationSum LaidOutBatch::batchSum() const {
