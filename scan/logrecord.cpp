@@ -219,10 +219,10 @@ std::optional<CutRecord> RecordReader::read(std::string_view line) {
     const std::string_view minutesText = parts.piece(duration, 2);
     const std::string_view secondsText = parts.piece(duration, 3);
 
-    const auto hours = leadingNumber(hoursText);
-    const auto minutes = leadingNumber(minutesText);
-    const auto seconds = leadingNumber(secondsText);
-    if (!hours || !minutes || !seconds) return std::nullopt;
+    DurationValues values;
+    if (!partValue(hoursText, values.hours) || !partValue(minutesText, values.minutes) ||
+        !partValue(secondsText, values.seconds))
+        return std::nullopt;
 
     return CutRecord{
         .cutFileName = fileNameOf(head.piece(line, 0)),
@@ -233,7 +233,7 @@ std::optional<CutRecord> RecordReader::read(std::string_view line) {
         .secondsText = secondsText,
         // Hours to seconds stand together in the log, colons and all.
         .durationText = slice(duration, parts.ends[0] + 1, parts.ends[3]),
-        .duration = {*hours, *minutes, *seconds},
+        .duration = values,
     };
 }
 

@@ -36,21 +36,30 @@ public:
     // are taken; the first other character ends the number. A part that does not begin with a
     // number is 0 ("7x" is 7, "x7" is 0). Nothing when the value is beyond +-1e9 or not finite.
     std::optional<double> leadingNumber(std::string_view part) {
-        if (auto quick = smallInteger(part)) return quick;
-        return generalNumber(part);
+        double value = 0;
+        return partValue(part, value) ? std::optional(value) : std::nullopt;
     }
 
 private:
+    // leadingNumber's value into `value`, and whether there is one. A flag rather than an
+    // optional: this runs three times a line, and an optional double comes back through memory.
+    bool partValue(std::string_view part, double& value) {
+        if (smallInteger(part, value)) return true;
+        const std::optional<double> general = generalNumber(part);
+        if (general) value = *general;
+        return general.has_value();
+    }
     // Short plain integers ("05", "12") are nearly every duration part; they skip the general
     // path.
-    static std::optional<double> smallInteger(std::string_view part) {
-        if (part.empty() || part.size() > 9) return std::nullopt;
-        qint64 value = 0;
+    static bool smallInteger(std::string_view part, double& value) {
+        if (part.empty() || part.size() > 9) return false;
+        qint64 whole = 0;
         for (char c : part) {
-            if (c < '0' || c > '9') return std::nullopt;
-            value = value * 10 + (c - '0');
+            if (c < '0' || c > '9') return false;
+            whole = whole * 10 + (c - '0');
         }
-        return static_cast<double>(value);
+        value = static_cast<double>(whole);
+        return true;
     }
     std::optional<double> generalNumber(std::string_view part);
 
