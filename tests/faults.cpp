@@ -78,6 +78,16 @@ ReadOnlyFolder::~ReadOnlyFolder() {
     if (made_) umount2(path_.toLocal8Bit().constData(), MNT_DETACH);
 }
 
+SmallDisk::SmallDisk(QString folder, unsigned long long bytes) : Fault(std::move(folder)) {
+    const QByteArray size = "size=" + QByteArray::number(bytes);
+    made_ = mount("tmpfs", path_.toLocal8Bit().constData(), "tmpfs", 0, size.constData()) == 0;
+    if (!made_) why_ = systemError("tmpfs mount");
+}
+
+SmallDisk::~SmallDisk() {
+    if (made_) umount2(path_.toLocal8Bit().constData(), MNT_DETACH);
+}
+
 FileSizeLimit::FileSizeLimit(unsigned long long bytes) : Fault({}) {
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
@@ -183,6 +193,11 @@ ReadOnlyFolder::ReadOnlyFolder(QString path) : Fault(std::move(path)) {
     why_ = QStringLiteral("no read-only bind mount here; a read-only attribute binds no folder");
 }
 ReadOnlyFolder::~ReadOnlyFolder() = default;
+
+SmallDisk::SmallDisk(QString folder, unsigned long long) : Fault(std::move(folder)) {
+    why_ = QStringLiteral("no small disk to mount over a folder here");
+}
+SmallDisk::~SmallDisk() = default;
 
 FileSizeLimit::FileSizeLimit(unsigned long long) : Fault({}) {
     why_ = QStringLiteral("no per-process file size limit on this system");

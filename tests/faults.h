@@ -38,6 +38,13 @@ public:
     ~ReadOnlyFolder();
 };
 
+// A folder on a disk of only `bytes`, which every file in it shares: a small tmpfs over it.
+class SmallDisk : public Fault {
+public:
+    SmallDisk(QString folder, unsigned long long bytes);
+    ~SmallDisk();
+};
+
 // A full disk for this process, root included: writes past `bytes` fail (RLIMIT_FSIZE, with
 // SIGXFSZ ignored so that the write fails instead of killing the process).
 class FileSizeLimit : public Fault {

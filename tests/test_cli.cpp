@@ -1,8 +1,10 @@
 #include "commandrun.h"
 #include "fakeplatform.h"
+#include "faults.h"
 #include "platform/exitstatus.h"
 #include "testfiles.h"
 
+#include <QDate>
 #include <QDir>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -79,6 +81,55 @@ TEST(Command, AFullOutputIsAFailedWrite) {
     if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) GTEST_SKIP() << "no /dev/full";
     EXPECT_EQ(run({testfiles::dataPath(QStringLiteral("two_dates.log"))}, {}, &full).status,
               platform::kExitWriteFailed);
+}
+
+// The page and the JSON are put in place after the two files: one that cannot be is told, and
+// what stood there stays.
+TEST(Command, AnExtraReportThatCannotBeReplacedIsTold) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("weekly"));
+    testfiles::write(name + ".json", "old");
+    const Arranged fault = makeFault<ImmutableFile>(name + ".json");
+    if (!fault.cannot.isEmpty()) GTEST_SKIP() << "cannot make the fault: " << fault.cannot.toStdString();
+    const QString log = testfiles::dataPath(QStringLiteral("two_dates.log"));
+    const CommandRun result = run({"--html", "--json", "--force", "-o", name, log});
+    EXPECT_EQ(result.status, platform::kExitWriteFailed);
+    EXPECT_TRUE(result.err.contains("weekly.json")) << result.err.toStdString();
+    EXPECT_EQ(testfiles::read(name + ".json"), "old");
+    EXPECT_EQ(testfiles::read(name + ".txt"), run({log}).out);
+    EXPECT_TRUE(QFile::exists(name + ".html"));
+}
+
+// A log of `days` dates, three CUT runs on each: a page and a JSON of some size.
+QByteArray manyDatesLog(int days) {
+    QByteArray log;
+    for (QDate date(2000, 1, 1); days-- > 0; date = date.addDays(1))
+        for (char run : {'1', '2', '3'})
+            log += "C:\\Jobs\\part" + QByteArray::number(days) + run + ".mv,CUT,0:00:0" + run +
+                   ":10,Steel 3mm,08:00:00," +
+                   date.toString(QStringLiteral("MM/dd/yyyy")).toLatin1() + "\r\n";
+    return log;
+}
+
+// On a disk with room for NAME.txt and NAME.csv but not for the page too, the two are put in
+// place and the page is told: its bytes do not take the room the two need.
+TEST(Command, TheTwoFilesHaveTheRoomBeforeThePageTakesAny) {
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("mvsys.log"));
+    testfiles::write(log, manyDatesLog(6000));
+    const QByteArray report = run({log}).out, csv = run({"--csv", log}).out;
+    const qsizetype page = run({"--html", "--date-order", "mdy", log}).out.size();
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    QDir().mkpath(disk);
+    const Arranged fault = makeFault<SmallDisk>(disk, report.size() + csv.size() + page / 2);
+    if (!fault.cannot.isEmpty()) GTEST_SKIP() << "cannot make the fault: " << fault.cannot.toStdString();
+    const QString name = disk + QStringLiteral("/weekly");
+    const CommandRun result = run({"--html", "--json", "--date-order", "mdy", "-o", name, log});
+    EXPECT_EQ(result.status, platform::kExitWriteFailed);
+    EXPECT_TRUE(result.err.contains("weekly.html")) << result.err.toStdString();
+    EXPECT_EQ(testfiles::read(name + ".txt"), report);
+    EXPECT_EQ(testfiles::read(name + ".csv"), csv);
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files).size(), 2); // nothing left beside
 }
 
 TEST(Command, HelpAndVersionGoToStandardOutput) {
