@@ -1,8 +1,8 @@
 // iofloor LOG NAME REPORT_BYTES CSV_BYTES: the input and output of `runtally-report -o NAME LOG`
 // with the scan left out. Reads the log in the scan's blocks and writes NAME.txt and NAME.csv of
-// the given sizes (bytes taken from the log) through the same sinks and staged files, synced and
-// committed as the command commits them. Its time is what the disk and the system's copies cost
-// before any line is read: the floor under the command's own time.
+// the given sizes (bytes taken from the log, at most its size each) through the same sinks and
+// staged files, synced and committed as the command commits them. Its time is what the disk and
+// the system's copies cost before any line is read: the floor under the command's own time.
 #include "platform/stagedfile.h"
 #include "scan/bytesink.h"
 
@@ -63,7 +63,11 @@ int main(int argc, char* argv[]) {
         sink->finishWriting();
     for (size_t i = 0; i < 2; ++i) {
         if (!sinks[i]->flush()) return fail({paths[i], sinks[i]->error()});
-        if (!files[i]->commit()) return fail(files[i]->problem());
+    }
+    for (auto& sink : sinks)
+        sink->abandon(); // all written: this only stops the writing threads
+    for (auto& file : files) {
+        if (!file->commit()) return fail(file->problem());
     }
     return 0;
 }

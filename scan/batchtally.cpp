@@ -20,7 +20,8 @@ void LaidOutBatch::layOut(std::span<const CutRecord> records) {
         first.runLine(RunLine{records[i].date, records[i], false});
         firstBlockSum_.add(records[i].duration);
     }
-    // A later block's total is added up in one step when it closes, where its durations allow.
+    // A later block's total is added up in one step when it closes (before the next block's
+    // start is noted), where its durations allow.
     DurationSum blockSum;
     const auto addUpBlock = [&](size_t end) {
         DayItem& day = laterDays_.back();

@@ -20,7 +20,7 @@ namespace scan {
 // stall on every line.
 struct LinePieces {
     std::span<const std::string_view> pieces;
-    size_t size = 0; // of all the pieces together
+    size_t size = 0; // of all the pieces together: a sink copies that many bytes
 };
 
 // Where report and CSV bytes go.

@@ -36,10 +36,9 @@ std::string_view slice(std::string_view text, size_t from, size_t to) {
 
 // Where `text` is cut at `separator` into its first N pieces, the last of them running to the
 // next separator or to the end: the end of each piece (a separator's position, or the text's
-// size). Positions rather than views, so that nothing is set up before it is found: this runs
-// for every line.
+// size). Positions rather than views, which take more setting up: this runs for every line.
 template <size_t N> struct PieceEnds {
-    std::array<size_t, N> ends; // only the first `count` are set
+    std::array<size_t, N> ends{}; // the first `count` are found; piece(k) is for k < count
     size_t count = 0;
 
     std::string_view piece(std::string_view text, size_t k) const {

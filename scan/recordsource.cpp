@@ -15,8 +15,9 @@ RecordSource::RecordSource(QIODevice& log, size_t blockSize, Batches batches)
     // Room in front of each block for the unfinished line of the block before; a longer one
     // makes its batch's block grow.
     constexpr size_t kCarryRoom = 4096;
-    // Room for the records of a block of typical lines (about 90 bytes), so that the list does
-    // not grow, and touch fresh memory, again and again while the first blocks are parsed.
+    // Room for a block's records at one per 64 bytes, more than typical lines (about 90 bytes)
+    // need, so that the list does not grow, and touch fresh memory, again and again while the
+    // first blocks are parsed. Room not used is not touched.
     constexpr size_t kBytesPerRecord = 64;
     for (RecordBatch& batch : batches_) {
         batch.capacity = blockSize_ + kCarryRoom;
