@@ -50,7 +50,8 @@ int main(int argc, char* argv[]) {
     std::array<qint64, 2> written{0, 0};
     const auto block = std::make_unique_for_overwrite<char[]>(scan::BufferedFileSink::kBlockSize);
     qint64 read = 0;
-    for (qint64 got; (got = log.read(block.get(), scan::BufferedFileSink::kBlockSize)) > 0;) {
+    qint64 got = 0;
+    while ((got = log.read(block.get(), scan::BufferedFileSink::kBlockSize)) > 0) {
         read += got;
         for (size_t i = 0; i < 2; ++i) {
             const qint64 due = logSize > 0 ? targets[i] * read / logSize : targets[i];
@@ -59,6 +60,7 @@ int main(int argc, char* argv[]) {
             written[i] += std::max<qint64>(size, 0);
         }
     }
+    if (got < 0) return fail({log.fileName(), log.errorString()}); // not a floor of a short read
     for (auto& sink : sinks)
         sink->finishWriting();
     for (size_t i = 0; i < 2; ++i) {
