@@ -6,12 +6,11 @@
 #include "platform/platform.h"
 #include "platform/systemlog.h"
 #include "report/dateorder.h"
+#include "report/displaytext.h"
 #include "report/reportfile.h"
+#include "report/reportlayout.h"
+#include "report/tempreports.h"
 #include "save/reportsave.h"
-#include "scan/displaytext.h"
-#include "scan/logscan.h"
-#include "scan/reportlayout.h"
-#include "scan/tempfiles.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -65,7 +64,7 @@ QFont smallArial() {
 } // namespace
 
 frmRuntally::frmRuntally(platform::Platform& platform, QWidget* parent)
-    : QWidget(parent), platform_(platform), reportSave_(platform) {
+    : QWidget(parent), platform_(platform) {
     setWindowTitle(kTitle);
     setWindowIcon(programIcon());
     setFixedSize(kClientSize);
@@ -124,45 +123,44 @@ platform::ExitStatus frmRuntally::getTime() {
     }
 
     report::ReportCollector forWebPage;
-    scan::ScanResult result =
-        scan::runLogScan({*logPath,
-                          {platform_.programFolder(), platform_.userDataFolder()},
-                          platform::todayForReport(platform_),
-                          true,
-                          &forWebPage});
-    if (result.logProblem) {
+    report::WindowScan scanned = report::scanForWindow({
+        .logPath = *logPath,
+        .tempFolders = {platform_.programFolder(), platform_.userDataFolder()},
+        .today = platform::todayForReport(platform_),
+        .collector = &forWebPage,
+    });
+    if (scanned.logProblem) {
         platform::showError(platform_, startMessages::unreadableLogTitle(),
-                            startMessages::unreadableLogText(*result.logProblem));
+                            startMessages::unreadableLogText(*scanned.logProblem));
         return platform::kExitLogUnreadable;
     }
 
-    tempFolder_ = result.tempFolder;
-    tempProblems_ = result.tempProblems;
-    if (!result.tempProblems.empty())
+    tempReports_ = scanned.temp;
+    if (!tempReports_.problems.empty())
         platform::showError(platform_, startMessages::tempFilesTitle(),
-                            startMessages::tempFilesText(result.tempProblems));
+                            startMessages::tempFilesText(tempReports_.problems));
 
-    reportData_ = forWebPage.takeData(report::systemDateOrder());
+    reportData_ = forWebPage.takeData(report::systemDateOrder(), scanned.totals);
     pageHeader_ = {platform_.todayShortDate(), QDir::toNativeSeparators(*logPath)};
-    showResults(std::move(result));
+    showResults(scanned.totals, std::move(scanned.reportText));
     return platform::kExitOk;
 }
 
-void frmRuntally::showResults(scan::ScanResult&& result) {
-    hasCutRecords = result.hasCutRecords;
+void frmRuntally::showResults(const scan::ScanTotals& totals, std::string&& reportText) {
+    hasCutRecords = totals.hasCutRecords();
 
     std::string total;
-    scan::appendTimeAmount(total, result.total);
+    scan::appendTimeAmount(total, totals.total);
     txtCut->setText(QString::fromLatin1(total.data(), static_cast<qsizetype>(total.size())));
 
     QStringList items;
-    items.reserve(static_cast<qsizetype>(result.days.size()));
-    for (const scan::DayItem& day : result.days)
-        items.append(scan::displayText(scan::dateListItem(day)));
+    items.reserve(static_cast<qsizetype>(totals.days.size()));
+    for (const scan::DayItem& day : totals.days)
+        items.append(report::displayText(report::dateListItem(day)));
     lstDaily->addItems(items);
     if (hasCutRecords) lstDaily->setCurrentIndex(0);
 
-    txtReport->setReportText(std::move(result.reportText));
+    txtReport->setReportText(std::move(reportText));
 }
 
 void frmRuntally::closeEvent(QCloseEvent* event) {
@@ -174,23 +172,23 @@ void frmRuntally::closeEvent(QCloseEvent* event) {
 // A file that cannot be deleted is left behind: the program ends all the same.
 void frmRuntally::Form_Unload() {
     removeWebPage();
-    if (tempFolder_.isEmpty()) return;
-    for (const QString& path :
-         {scan::reportTempPath(tempFolder_), scan::csvTempPath(tempFolder_)}) {
+    const QString& folder = tempReports_.folder;
+    if (folder.isEmpty()) return;
+    for (const QString& path : {report::reportTempPath(folder), report::csvTempPath(folder)}) {
         if (platform_.fileExists(path)) QFile::remove(path);
     }
 }
 
 void frmRuntally::cmdCreateReport_Click() {
-    const save::TempReports temp{tempFolder_, tempProblems_};
-    if (reportSave_.saveReports(temp) == save::AfterClick::CloseWindow) close();
+    if (save::saveReports(platform_, tempReports_) == save::AfterClick::CloseWindow) close();
 }
 
 // Writes the report as a web page beside the temporary files (in the per-user data folder when
 // there are none) and opens it in the user's browser.
 void frmRuntally::showAsWebPage() {
     if (!reportData_) return;
-    const QString folder = tempFolder().isEmpty() ? platform_.userDataFolder() : tempFolder();
+    const QString folder =
+        tempReports_.folder.isEmpty() ? platform_.userDataFolder() : tempReports_.folder;
     QDir().mkpath(folder);
     const QString path = webpage::pagePath(folder);
     if (auto problem =

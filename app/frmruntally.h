@@ -1,15 +1,13 @@
 #pragma once
 
 #include "platform/exitstatus.h"
-#include "platform/fileproblem.h"
 #include "report/reportdata.h"
-#include "save/reportsave.h"
-#include "scan/logscan.h"
+#include "report/tempreports.h"
+#include "scan/dateblocks.h"
 
 #include <QString>
 #include <QWidget>
 #include <optional>
-#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -33,12 +31,9 @@ public:
     // is to be shown; otherwise the program ends with that status and without the window.
     platform::ExitStatus Form_Load();
 
-    // The folder holding report.tmp and csv.tmp: the program's folder, or the per-user data
-    // folder when the program's folder would not take them; empty when they could be created
-    // nowhere. Chosen once, by the scan.
-    const QString& tempFolder() const { return tempFolder_; }
-    // Whether report.tmp and csv.tmp hold the complete report.
-    bool tempFilesComplete() const { return tempProblems_.empty() && !tempFolder_.isEmpty(); }
+    // report.tmp and csv.tmp: in the program's folder, or in the per-user data folder when the
+    // program's folder would not take them. Chosen once, by the scan.
+    const report::TempReports& tempReports() const { return tempReports_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -46,17 +41,15 @@ protected:
 private:
     void buildControls();
     platform::ExitStatus getTime();
-    void showResults(scan::ScanResult&& result);
+    void showResults(const scan::ScanTotals& totals, std::string&& reportText);
     void Form_Unload();
     void cmdCreateReport_Click();
     void showAsWebPage();
     void removeWebPage();
 
     platform::Platform& platform_;
-    save::ReportSave reportSave_;
     bool hasCutRecords = false;
-    QString tempFolder_;
-    std::vector<platform::FileProblem> tempProblems_;
+    report::TempReports tempReports_;
     std::optional<report::ReportData> reportData_; // for the web page
     report::PageHeader pageHeader_;
     QString webPagePath_; // empty until the page has been written

@@ -1,6 +1,6 @@
 #include "app/reportview.h"
 
-#include "scan/displaytext.h"
+#include "report/displaytext.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -101,11 +101,11 @@ QString ReportView::lineText(qsizetype line) const {
     const size_t start = lineStarts_[line];
     const size_t end =
         line + 1 < lineCount() ? lineStarts_[line + 1] - kLineEnd.size() : bytes_.size();
-    return scan::displayText(std::string_view(bytes_).substr(start, end - start));
+    return report::displayText(std::string_view(bytes_).substr(start, end - start));
 }
 
 QString ReportView::toPlainText() const {
-    return scan::displayReportText(bytes_);
+    return report::displayReportText(bytes_);
 }
 
 QString ReportView::selectedText() const {

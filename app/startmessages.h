@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/fileproblem.h"
+#include "io/fileproblem.h"
 
 #include <QString>
 #include <vector>
@@ -10,11 +10,11 @@ namespace startMessages {
 
 // The log exists but could not be opened or read to its end: the program ends.
 QString unreadableLogTitle();
-QString unreadableLogText(const platform::FileProblem& problem);
+QString unreadableLogText(const io::FileProblem& problem);
 
 // report.tmp or csv.tmp could not be created or written completely: the results are still shown,
 // but the reports cannot be saved.
 QString tempFilesTitle();
-QString tempFilesText(const std::vector<platform::FileProblem>& problems);
+QString tempFilesText(const std::vector<io::FileProblem>& problems);
 
 } // namespace startMessages

@@ -12,7 +12,7 @@ QString problemTitle() {
     return QStringLiteral("Can't show the web page");
 }
 
-QString writeProblemText(const platform::FileProblem& problem) {
+QString writeProblemText(const io::FileProblem& problem) {
     return QStringLiteral("The web page could not be written.\n\n%1: %2")
         .arg(QDir::toNativeSeparators(problem.path), problem.reason);
 }

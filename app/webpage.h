@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/fileproblem.h"
+#include "io/fileproblem.h"
 
 #include <QString>
 
@@ -12,7 +12,7 @@ QString pagePath(const QString& folder);
 
 // The page could not be written, or no browser could be started to show it.
 QString problemTitle();
-QString writeProblemText(const platform::FileProblem& problem);
+QString writeProblemText(const io::FileProblem& problem);
 QString noBrowserText(const QString& path);
 
 } // namespace webpage

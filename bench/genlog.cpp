@@ -1,5 +1,5 @@
 // genlog RECORDS SEED FILE [cut-heavy]: writes a generated system log.
-#include "bench/loggen.h"
+#include "bench/benchlog.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -9,7 +9,7 @@
 #     syncing and committing files of the report's sizes, the floor under the command's time;
 #   - runtally-report -o with the HTML page and the JSON added (--html --json), against -o alone;
 #   - the window's start-to-shown time and peak memory (offscreen);
-#   - the scan engine alone (Google Benchmark).
+#   - the scan alone, on a log in memory (Google Benchmark).
 # Prints median wall times of several runs, peak memory, and the ratios the goals are set in.
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 PACKAGES+=(libbenchmark-dev mawk)

@@ -1,8 +1,8 @@
-// The scan engine alone: log bytes in memory, through lines, records and totals into the report
+// The scan alone: log bytes in memory, through lines, records and totals into the report
 // and CSV layout, with and without the report text that the window shows.
-#include "bench/loggen.h"
-#include "scan/bytesink.h"
-#include "scan/logscan.h"
+#include "bench/benchlog.h"
+#include "io/bytesink.h"
+#include "report/reportscan.h"
 
 #include <QBuffer>
 #include <benchmark/benchmark.h>
@@ -24,11 +24,12 @@ void scanSample(benchmark::State& state, bool keepText) {
         QBuffer device;
         device.setData(log);
         device.open(QIODevice::ReadOnly);
-        scan::NullSink report, csv;
-        scan::StringSink text;
-        scan::ScanTotals totals;
-        scan::scanLog(device, "12/7/2026", {report, csv, keepText ? &text : nullptr}, totals);
-        benchmark::DoNotOptimize(totals.total);
+        io::NullSink report, csv;
+        io::StringSink text;
+        const report::ScanOutcome scanned = report::scanLog(
+            device, "12/7/2026",
+            {.reportFile = &report, .csvFile = &csv, .reportText = keepText ? &text : nullptr});
+        benchmark::DoNotOptimize(scanned.totals.total);
     }
     state.SetBytesProcessed(state.iterations() * log.size());
     state.counters["records/s"] = benchmark::Counter(

@@ -1,22 +1,21 @@
 #include "cli/reportcommand.h"
 
+#include "io/outputfiles.h"
+#include "io/threadfailure.h"
 #include "platform/environment.h"
 #include "platform/exitstatus.h"
 #include "platform/files.h"
-#include "platform/stagedfile.h"
 #include "platform/systemlog.h"
 #include "report/dateorder.h"
 #include "report/reportdata.h"
 #include "report/reportfile.h"
-#include "scan/bytesink.h"
-#include "scan/logscan.h"
-#include "scan/threadfailure.h"
+#include "report/reportscan.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <array>
+#include <QFileInfo>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -37,6 +36,7 @@ constexpr qint64 kProgressInterval = 200;
 
 const QString kName = QStringLiteral("runtally-report");
 const QString kVersion = QStringLiteral(RUNTALLY_VERSION);
+const QString kStandardOutput = QStringLiteral("standard output");
 
 struct Options {
     QString log;    // empty: the log that the user's setting names
@@ -58,23 +58,22 @@ private:
     std::optional<int> parse(const QStringList& arguments, Options& options);
     int findLog(Options& options);
     int toStandardOutput(QFile& log, const Options& options);
+    int print(QFile& log, const Options& options, io::ByteSink& out);
     int toFiles(QFile& log, const Options& options);
-    int writeFiles(QFile& log, const std::array<QString, 2>& paths,
-                   std::array<std::unique_ptr<platform::StagedFile>, 2>& files,
-                   std::array<std::unique_ptr<scan::BufferedFileSink>, 2>& sinks);
-    int scan(QFile& log, const scan::ScanOutputs& outputs);
-    int withExtraReports(QFile& log, const Options& options);
+    int refuseToReplace(const std::vector<QString>& paths, const Options& options);
+    int writeExtraReports(const Options& options, const report::ReportData& data);
+    int scanInto(QFile& log, const report::ScanOutputs& outputs, scan::ScanTotals& totals);
+    report::PageHeader pageHeader(const Options& options);
     scan::ReadProgress progressFor(qint64 size);
     void say(const QString& text) { streams_.out.write(text.toLocal8Bit()); }
     int fail(int status, const QString& text);
     int failOn(int status, const QString& path, const QString& reason);
-    int failOn(int status, const platform::FileProblem& problem) {
+    int failOn(int status, const io::FileProblem& problem) {
         return failOn(status, problem.path, problem.reason);
     }
 
     const CommandStreams& streams_;
     platform::Environment& environment_;
-    scan::ScanEvents* listener_ = nullptr; // also told the scan's events, if set
 };
 
 int Command::fail(int status, const QString& text) {
@@ -182,77 +181,100 @@ scan::ReadProgress Command::progressFor(qint64 size) {
     };
 }
 
-int Command::scan(QFile& log, const scan::ScanOutputs& layoutOutputs) {
-    scan::ScanOutputs outputs = layoutOutputs;
-    outputs.listener = listener_;
-    scan::ScanTotals totals;
+// Reads the log into the outputs: the exit status, the reason told when the log fails part way.
+int Command::scanInto(QFile& log, const report::ScanOutputs& outputs, scan::ScanTotals& totals) {
     const std::string today = platform::todayForReport(environment_);
-    std::optional<QString> failure;
-    if (auto thrown = scan::exceptionFrom(
-            [&] { failure = scan::scanLog(log, today, outputs, totals, progressFor(log.size())); }))
-        failure = thrown;
-    if (failure) return failOn(kExitLogUnreadable, log.fileName(), *failure);
+    report::ScanOutcome scanned = report::scanLog(log, today, outputs, progressFor(log.size()));
+    if (scanned.failure) return failOn(kExitLogUnreadable, log.fileName(), *scanned.failure);
+    totals = std::move(scanned.totals);
     return kExitOk;
+}
+
+report::PageHeader Command::pageHeader(const Options& options) {
+    return {environment_.todayShortDate(),
+            QDir::toNativeSeparators(QFileInfo(options.log).absoluteFilePath())};
 }
 
 int Command::toStandardOutput(QFile& log, const Options& options) {
-    const QString path = QStringLiteral("standard output");
-    std::optional<scan::BufferedFileSink> out;
-    if (auto thrown = scan::exceptionFrom([&] { out.emplace(streams_.out, path); }))
-        return failOn(kExitWriteFailed, path, *thrown);
-    scan::NullSink other;
-    const scan::ScanOutputs outputs =
-        options.csv ? scan::ScanOutputs{other, *out} : scan::ScanOutputs{*out, other};
-    if (const int status = scan(log, outputs); status != kExitOk) {
-        out->abandon();
-        return status;
-    }
-    if (!out->flush()) return failOn(kExitWriteFailed, path, out->error());
+    io::OutputFiles out;
+    io::ByteSink* sink = out.attach(streams_.out, kStandardOutput);
+    if (!sink) return failOn(kExitWriteFailed, out.problem());
+    if (const int status = print(log, options, *sink); status != kExitOk) return status;
+    if (const auto problems = out.finish(); !problems.empty())
+        return failOn(kExitWriteFailed, problems.front());
     return kExitOk;
 }
 
-// Both files are written beside their targets and put in place only when complete, the CSV
-// first; an existing file is replaced only with --force, and never lost to a failure.
-int Command::toFiles(QFile& log, const Options& options) {
-    const std::array<QString, 2> paths = {options.output + QStringLiteral(".csv"),
-                                          options.output + QStringLiteral(".txt")};
+// The report, the CSV, the page or the JSON.
+int Command::print(QFile& log, const Options& options, io::ByteSink& out) {
+    scan::ScanTotals totals;
+    if (options.extras.empty()) {
+        report::ScanOutputs outputs;
+        (options.csv ? outputs.csvFile : outputs.reportFile) = &out;
+        return scanInto(log, outputs, totals);
+    }
+    report::ReportCollector collector;
+    if (const int status = scanInto(log, {.collector = &collector}, totals); status != kExitOk)
+        return status;
+    // The page's memory can run out like the scan's.
+    if (auto thrown = io::exceptionFrom([&] {
+            report::writeReport(options.extras.front(),
+                                collector.takeData(options.dateOrder, totals), pageHeader(options),
+                                out);
+        }))
+        return failOn(kExitWriteFailed, kStandardOutput, *thrown);
+    return kExitOk;
+}
+
+int Command::refuseToReplace(const std::vector<QString>& paths, const Options& options) {
+    if (options.force) return kExitOk;
     for (const QString& path : paths) {
-        if (!options.force && platform::pathTaken(path))
+        if (platform::pathTaken(path))
             return failOn(kExitWouldReplace, path,
                           QStringLiteral("already exists (--force replaces it)"));
     }
-    std::array<std::unique_ptr<platform::StagedFile>, 2> files;
-    std::array<std::unique_ptr<scan::BufferedFileSink>, 2> sinks;
-    for (size_t i = 0; i < files.size(); ++i) {
-        files[i] = std::make_unique<platform::StagedFile>(paths[i]);
-        if (!files[i]->open()) return failOn(kExitWriteFailed, files[i]->problem());
-        // Starting its writing thread can fail; the sinks started go before their files.
-        if (auto thrown = scan::exceptionFrom([&] {
-                sinks[i] = std::make_unique<scan::BufferedFileSink>(
-                    files[i]->device(), paths[i], scan::BufferedFileSink::Finish::Commit);
-            }))
-            return failOn(kExitWriteFailed, paths[i], *thrown);
-    }
-    const int status = writeFiles(log, paths, files, sinks);
-    // On a failure the files are dropped uncommitted, once their writing threads let go of them.
-    for (auto& sink : sinks)
-        sink->abandon();
-    return status;
+    return kExitOk;
 }
 
-int Command::writeFiles(QFile& log, const std::array<QString, 2>& paths,
-                        std::array<std::unique_ptr<platform::StagedFile>, 2>& files,
-                        std::array<std::unique_ptr<scan::BufferedFileSink>, 2>& sinks) {
-    if (const int status = scan(log, {*sinks[1], *sinks[0]}); status != kExitOk) return status;
-    for (auto& sink : sinks)
-        sink->finishWriting();
-    for (size_t i = 0; i < files.size(); ++i) {
-        // Flushed and checked before either file is committed.
-        if (!sinks[i]->flush()) return failOn(kExitWriteFailed, paths[i], sinks[i]->error());
-        if (!files[i]->flush()) return failOn(kExitWriteFailed, files[i]->problem());
-    }
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (!files[i]->commit()) return failOn(kExitWriteFailed, files[i]->problem());
+// NAME.txt and NAME.csv, then NAME.html and NAME.json if asked for, each written beside its
+// target and put in place only when complete. An existing file is replaced only with --force,
+// checked for every file before anything is written, and never lost to a failure. The page and
+// the JSON come after the two files, one at a time, so that on a nearly full disk the two have
+// their room first.
+int Command::toFiles(QFile& log, const Options& options) {
+    const QString csvPath = options.output + QStringLiteral(".csv");
+    const QString textPath = options.output + QStringLiteral(".txt");
+    std::vector<QString> paths = {csvPath, textPath};
+    for (report::ReportFormat kind : options.extras)
+        paths.push_back(options.output + report::fileSuffix(kind));
+    if (const int status = refuseToReplace(paths, options); status != kExitOk) return status;
+
+    // The CSV first, as the window's save puts it in place first.
+    io::OutputFiles files;
+    io::ByteSink* csv = files.stage(csvPath);
+    if (!csv) return failOn(kExitWriteFailed, files.problem());
+    io::ByteSink* text = files.stage(textPath);
+    if (!text) return failOn(kExitWriteFailed, files.problem());
+    report::ReportCollector collector;
+    const report::ScanOutputs outputs{.reportFile = text,
+                                      .csvFile = csv,
+                                      .collector = options.extras.empty() ? nullptr : &collector};
+    scan::ScanTotals totals;
+    if (const int status = scanInto(log, outputs, totals); status != kExitOk) return status;
+    // Both are written whole and checked before either is put in place.
+    if (const auto problems = files.finish(); !problems.empty())
+        return failOn(kExitWriteFailed, problems.front());
+    if (const auto problem = files.commit()) return failOn(kExitWriteFailed, *problem);
+    if (options.extras.empty()) return kExitOk;
+    return writeExtraReports(options, collector.takeData(options.dateOrder, totals));
+}
+
+int Command::writeExtraReports(const Options& options, const report::ReportData& data) {
+    const report::PageHeader header = pageHeader(options);
+    for (report::ReportFormat kind : options.extras) {
+        if (auto problem = report::writeReportFile(options.output + report::fileSuffix(kind), kind,
+                                                   data, header))
+            return failOn(kExitWriteFailed, *problem);
     }
     return kExitOk;
 }
@@ -265,52 +287,7 @@ int Command::run(const QStringList& arguments) {
     QFile log(options.log);
     if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return failOn(kExitLogUnreadable, options.log, log.errorString());
-    if (!options.extras.empty()) return withExtraReports(log, options);
     return options.output.isEmpty() ? toStandardOutput(log, options) : toFiles(log, options);
-}
-
-// The page or the JSON on standard output; or, with -o, NAME.html and NAME.json after NAME.txt
-// and NAME.csv, each written beside and put in place when complete, under the same rule for
-// existing files, checked before anything is written.
-int Command::withExtraReports(QFile& log, const Options& options) {
-    report::ReportCollector collector;
-    listener_ = &collector;
-    const report::PageHeader header{
-        environment_.todayShortDate(),
-        QDir::toNativeSeparators(QFileInfo(options.log).absoluteFilePath())};
-
-    if (options.output.isEmpty()) {
-        scan::NullSink none;
-        if (const int status = scan(log, {none, none}); status != kExitOk) return status;
-        const QString path = QStringLiteral("standard output");
-        std::optional<scan::BufferedFileSink> out;
-        // Starting the writing thread, or the page's memory, can fail like the scan's.
-        if (auto thrown = scan::exceptionFrom([&] {
-                out.emplace(streams_.out, path);
-                report::writeReport(options.extras.front(),
-                                    collector.takeData(options.dateOrder), header, *out);
-            })) {
-            if (out) out->abandon();
-            return failOn(kExitWriteFailed, path, *thrown);
-        }
-        if (!out->flush()) return failOn(kExitWriteFailed, path, out->error());
-        return kExitOk;
-    }
-
-    for (report::ReportFormat kind : options.extras) {
-        const QFileInfo info(options.output + report::fileSuffix(kind));
-        if (!options.force && (info.exists() || info.isSymLink()))
-            return failOn(kExitWouldReplace, info.filePath(),
-                          QStringLiteral("already exists (--force replaces it)"));
-    }
-    if (const int status = toFiles(log, options); status != kExitOk) return status;
-    const report::ReportData data = collector.takeData(options.dateOrder);
-    for (report::ReportFormat kind : options.extras) {
-        if (auto problem = report::writeReportFile(options.output + report::fileSuffix(kind), kind,
-                                                data, header))
-            return failOn(kExitWriteFailed, *problem);
-    }
-    return kExitOk;
 }
 
 } // namespace

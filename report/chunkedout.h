@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/bytesink.h"
+#include "io/bytesink.h"
 
 #include <string>
 
@@ -10,7 +10,7 @@ namespace report {
 // never stands whole in memory. The writers append to text() and call maybeFlush() between rows.
 class ChunkedOut {
 public:
-    explicit ChunkedOut(scan::ByteSink& sink) : sink_(sink) {}
+    explicit ChunkedOut(io::ByteSink& sink) : sink_(sink) {}
     ~ChunkedOut() { flush(); }
     ChunkedOut(const ChunkedOut&) = delete;
     ChunkedOut& operator=(const ChunkedOut&) = delete;
@@ -34,7 +34,7 @@ public:
 
 private:
     static constexpr size_t kChunk = size_t{1} << 16;
-    scan::ByteSink& sink_;
+    io::ByteSink& sink_;
     std::string text_;
 };
 

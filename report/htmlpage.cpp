@@ -2,7 +2,7 @@
 
 #include "report/chunkedout.h"
 #include "report/textescape.h"
-#include "scan/displaytext.h"
+#include "report/displaytext.h"
 
 #include <algorithm>
 #include <array>
@@ -356,7 +356,7 @@ Chart chartOf(const ReportData& data) {
     const size_t blocks = data.blocks.size();
     if (blocks <= kChartBarLimit) {
         for (const DateBlock& block : data.blocks)
-            chart.bars.push_back(ChartBar{scan::displayText(block.date), totalSecondsOf(block.total)});
+            chart.bars.push_back(ChartBar{displayText(block.date), totalSecondsOf(block.total)});
         return chart;
     }
     const QString tooMany = QStringLiteral("The log has %1 date blocks, more than the %2 bars this "
@@ -376,7 +376,7 @@ Chart chartOf(const ReportData& data) {
     } else {
         const size_t perBar = (blocks + kChartBarLimit - 1) / kChartBarLimit;
         for (size_t first = 0; first < blocks; first += perBar) {
-            ChartBar bar{scan::displayText(data.blocks[first].date), 0};
+            ChartBar bar{displayText(data.blocks[first].date), 0};
             for (size_t i = first; i < std::min(blocks, first + perBar); ++i)
                 bar.totalSeconds = addSeconds(bar.totalSeconds, totalSecondsOf(data.blocks[i].total));
             chart.bars.push_back(std::move(bar));
@@ -388,7 +388,7 @@ Chart chartOf(const ReportData& data) {
     return chart;
 }
 
-void writeHtmlPage(const ReportData& data, const PageHeader& pageHeader, scan::ByteSink& sink) {
+void writeHtmlPage(const ReportData& data, const PageHeader& pageHeader, io::ByteSink& sink) {
     ChunkedOut out(sink);
     header(out, data, pageHeader);
     chartSection(out, data);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "report/reportdata.h"
-#include "scan/bytesink.h"
+#include "io/bytesink.h"
 
 #include <QString>
 #include <vector>
@@ -33,6 +33,6 @@ struct Chart {
 Chart chartOf(const ReportData& data);
 
 // Writes the report as one self-contained HTML page, UTF-8: no script, no external asset.
-void writeHtmlPage(const ReportData& data, const PageHeader& header, scan::ByteSink& sink);
+void writeHtmlPage(const ReportData& data, const PageHeader& header, io::ByteSink& sink);
 
 } // namespace report

@@ -50,7 +50,7 @@ void periods(ChunkedOut& out, std::string_view name, std::string_view key,
 
 } // namespace
 
-void writeJson(const ReportData& data, const PageHeader& header, scan::ByteSink& sink) {
+void writeJson(const ReportData& data, const PageHeader& header, io::ByteSink& sink) {
     ChunkedOut out(sink);
     out << "{\n  \"schema\": " << qint64{kJsonSchema} << ",\n  \"createdOn\": ";
     quoted(out, header.createdOn);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "report/reportdata.h"
-#include "scan/bytesink.h"
+#include "io/bytesink.h"
 
 namespace report {
 
@@ -13,6 +13,6 @@ constexpr int kJsonSchema = 1;
 // minutes, seconds, totalSeconds, runs}], files [{name, runs, totalSeconds}], weeks [{week, runs,
 // totalSeconds}], months [{month, runs, totalSeconds}], unparsedDates [{date, runs,
 // totalSeconds}]. Ends with a line end.
-void writeJson(const ReportData& data, const PageHeader& header, scan::ByteSink& sink);
+void writeJson(const ReportData& data, const PageHeader& header, io::ByteSink& sink);
 
 } // namespace report

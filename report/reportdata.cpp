@@ -66,10 +66,14 @@ void prefetch(const void* address) {
 #endif
 }
 
-// How many runs ahead a run's slot, and then its entry, are fetched: the entry needs the slot
-// in the cache first.
+// How many names ahead a name's slot, and then its entry, are fetched while a batch's names are
+// added up: with many names the table is seldom in the cache, and the wait for it was most of the
+// time spent per name. The entry needs the slot in the cache first.
 constexpr size_t kSlotFetchDistance = 16;
 constexpr size_t kEntryFetchDistance = 8;
+
+// A batch's name table has at least twice as many slots as the batch has records.
+constexpr size_t kFewestBatchSlots = 64;
 
 } // namespace
 
@@ -84,56 +88,73 @@ qint64 totalSecondsOf(const scan::TimeAmount& amount) {
                       amount.seconds);
 }
 
-void ReportCollector::dateOpening(std::string_view date) {
-    data_.blocks.push_back(DateBlock{std::string(date), {}, 0, {}});
-}
-
-void ReportCollector::dateClosing(std::string_view, const scan::TimeAmount& dayTotal) {
-    // The closing always belongs to the last block opened; at the end of a log without any
-    // counted record there is none.
-    if (!data_.blocks.empty()) data_.blocks.back().total = dayTotal;
-}
-
-void ReportCollector::runsAhead(std::span<const scan::CutRecord> records) {
-    aheadHashes_.resize(records.size()); // first: if it fails, no run is taken for told ahead
-    ahead_ = records;
-    nextAhead_ = 0;
-    for (size_t i = 0; i < records.size(); ++i) {
-        aheadHashes_[i] = nameHash(records[i].cutFileName);
-        if (i < kSlotFetchDistance) files_.fetchSlot(aheadHashes_[i]);
+void BatchFiles::tally(std::span<const scan::CutRecord> records) {
+    entries_.clear();
+    entryOfRecord_.clear();
+    size_t slotCount = kFewestBatchSlots;
+    while (slotCount < 2 * records.size())
+        slotCount *= 2;
+    slots_.assign(slotCount, 0);
+    const size_t mask = slotCount - 1;
+    std::uint32_t last = 0; // entry + 1 of the record before: runs of one file often follow
+    for (const scan::CutRecord& record : records) {
+        const std::string_view name = record.cutFileName;
+        if (last == 0 || entries_[last - 1].name != name) {
+            const std::uint64_t hash = nameHash(name);
+            size_t slot = hash & mask;
+            for (; slots_[slot] != 0; slot = (slot + 1) & mask) {
+                const Entry& entry = entries_[slots_[slot] - 1];
+                if (entry.hash == hash && entry.name == name) break;
+            }
+            if (slots_[slot] == 0) {
+                entries_.push_back(Entry{name, hash, 0, {}});
+                slots_[slot] = static_cast<std::uint32_t>(entries_.size());
+            }
+            last = slots_[slot];
+        }
+        Entry& entry = entries_[last - 1];
+        ++entry.runs;
+        entry.sum.add(record.duration);
+        entryOfRecord_.push_back(last - 1);
     }
 }
 
-// The hash of a run's file name: worked out ahead for a run told ahead, which also fetches the
-// table for the runs that follow it.
-std::uint64_t ReportCollector::hashOfRun(const scan::CutRecord& record) {
-    if (nextAhead_ >= ahead_.size() || &record != &ahead_[nextAhead_])
-        return nameHash(record.cutFileName);
-    const size_t i = nextAhead_++;
-    if (i + kSlotFetchDistance < ahead_.size()) files_.fetchSlot(aheadHashes_[i + kSlotFetchDistance]);
-    if (i + kEntryFetchDistance < ahead_.size())
-        files_.fetchEntry(aheadHashes_[i + kEntryFetchDistance]);
-    return aheadHashes_[i];
+void ReportCollector::join(std::span<const scan::CutRecord> records, const BatchFiles& files,
+                           const scan::BatchDays& days, size_t firstBlock) {
+    data_.runs += static_cast<qint64>(records.size());
+    addFileTallies(records, files);
+    keepRunRows(records, days, firstBlock);
 }
 
-void ReportCollector::runLine(const scan::RunLine& run) {
-    ++data_.runs;
-    ++data_.blocks.back().runs;
-    auto& entries = files_.entries();
-    const std::string_view name = run.record.cutFileName;
-    const std::uint64_t hash = hashOfRun(run.record);
-    if (lastFile_ < 0 || entries[static_cast<size_t>(lastFile_)].name != name) {
-        const FileTallies::Entry& found = files_.of(name, hash); // may move the entries
-        lastFile_ = &found - entries.data();
+// Each name's sum in one step where that gives what adding its runs one by one gives; the runs
+// of the other names one by one, in log order.
+void ReportCollector::addFileTallies(std::span<const scan::CutRecord> records,
+                                     const BatchFiles& files) {
+    const std::vector<BatchFiles::Entry>& names = files.entries_;
+    tallyOfName_.resize(names.size());
+    addOneByOne_.assign(names.size(), false);
+    bool anyOneByOne = false;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i + kSlotFetchDistance < names.size())
+            files_.fetchSlot(names[i + kSlotFetchDistance].hash);
+        if (i + kEntryFetchDistance < names.size())
+            files_.fetchEntry(names[i + kEntryFetchDistance].hash);
+        const BatchFiles::Entry& name = names[i];
+        const std::uint32_t at = files_.indexOf(name.name, name.hash);
+        tallyOfName_[i] = at;
+        FileTallies::Entry& tally = files_.entries()[at];
+        tally.runs += name.runs;
+        if (!name.sum.addTo(tally.total)) addOneByOne_[i] = anyOneByOne = true;
     }
-    FileTallies::Entry& file = entries[static_cast<size_t>(lastFile_)];
-    ++file.runs;
-    scan::addDuration(file.total, run.record.duration);
-    keepRunRow(run.record);
+    if (!anyOneByOne) return;
+    for (size_t r = 0; r < records.size(); ++r) {
+        const std::uint32_t name = files.entryOfRecord_[r];
+        if (addOneByOne_[name])
+            scan::addDuration(files_.entries()[tallyOfName_[name]].total, records[r].duration);
+    }
 }
 
-ReportCollector::FileTallies::Entry& ReportCollector::FileTallies::of(std::string_view name,
-                                                                      std::uint64_t hash) {
+std::uint32_t ReportCollector::FileTallies::indexOf(std::string_view name, std::uint64_t hash) {
     const size_t mask = slots_.size() - 1;
     for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const std::uint32_t at = slots_[slot];
@@ -141,10 +162,10 @@ ReportCollector::FileTallies::Entry& ReportCollector::FileTallies::of(std::strin
             entries_.push_back(Entry{std::string(name), hash, 0, {}});
             slots_[slot] = static_cast<std::uint32_t>(entries_.size());
             if (entries_.size() * 2 > slots_.size()) grow();
-            return entries_.back();
+            return static_cast<std::uint32_t>(entries_.size() - 1);
         }
-        Entry& entry = entries_[at - 1];
-        if (entry.hash == hash && entry.name == name) return entry;
+        const Entry& entry = entries_[at - 1];
+        if (entry.hash == hash && entry.name == name) return at - 1;
     }
 }
 
@@ -169,33 +190,42 @@ void ReportCollector::FileTallies::grow() {
     slots_.swap(wider);
 }
 
-void ReportCollector::keepRunRow(const scan::CutRecord& record) {
+// Every run while the log has no more than the limit; none once it has more.
+void ReportCollector::keepRunRows(std::span<const scan::CutRecord> records,
+                                  const scan::BatchDays& days, size_t firstBlock) {
     if (data_.runRowsOmitted) return;
     if (data_.runs > runRowLimit_) {
         data_.runRowsOmitted = true;
         std::vector<RunRow>().swap(data_.runRows);
         return;
     }
-    data_.runRows.push_back(RunRow{data_.blocks.size() - 1, std::string(record.cutFileName),
-                                   std::string(record.startTime),
-                                   std::string(record.durationText)});
+    const std::vector<size_t>& laterStarts = days.laterStarts();
+    size_t block = firstBlock;
+    size_t nextStart = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (nextStart < laterStarts.size() && laterStarts[nextStart] == i) {
+            ++block;
+            ++nextStart;
+        }
+        const scan::CutRecord& record = records[i];
+        data_.runRows.push_back(RunRow{block, std::string(record.cutFileName),
+                                       std::string(record.startTime),
+                                       std::string(record.durationText)});
+    }
 }
 
-void ReportCollector::logEnd(std::string_view, std::string_view, const scan::TimeAmount& total) {
-    data_.total = total;
-}
-
-ReportData ReportCollector::takeData(DateOrder order) {
+ReportData ReportCollector::takeData(DateOrder order, const scan::ScanTotals& totals) {
     data_.dateOrder = order;
+    data_.total = totals.total;
+    data_.blocks.reserve(totals.days.size());
+    for (const scan::DayItem& day : totals.days)
+        data_.blocks.push_back(DateBlock{day.date, day.total, day.runs, {}});
 
     data_.files.reserve(files_.entries().size());
     for (FileTallies::Entry& entry : files_.entries())
         data_.files.push_back(
             FileTotal{std::move(entry.name), entry.runs, totalSecondsOf(entry.total)});
     files_ = FileTallies();
-    lastFile_ = -1;
-    ahead_ = {};
-    nextAhead_ = 0;
     std::sort(data_.files.begin(), data_.files.end(), [](const FileTotal& a, const FileTotal& b) {
         return a.totalSeconds != b.totalSeconds ? a.totalSeconds > b.totalSeconds : a.name < b.name;
     });

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "report/dateorder.h"
-#include "scan/cuttally.h"
+#include "scan/dateblocks.h"
+#include "scan/logrecord.h"
 #include "scan/timeamount.h"
 
 #include <QDate>
@@ -76,30 +77,50 @@ struct PageHeader {
     QString logPath;   // as the user should read it
 };
 
-// Collects a ReportData from the scan's events, alongside the report layout. Keeps per date
-// block, per file name and (up to a limit) per run only what the page shows, so that memory
-// grows with the dates and names of a log, not with its runs.
-class ReportCollector final : public scan::ScanEvents {
+// A batch's runs by cut file name, added up on the thread that parsed it: each name once, in the
+// order it first comes, with its runs and the sum of their durations, and for each record the
+// name it belongs to. The names are views into the batch.
+class BatchFiles {
+public:
+    void tally(std::span<const scan::CutRecord> records);
+
+private:
+    friend class ReportCollector;
+    struct Entry {
+        std::string_view name;
+        std::uint64_t hash = 0;
+        qint64 runs = 0;
+        scan::DurationSum sum;
+    };
+
+    std::vector<Entry> entries_;
+    std::vector<std::uint32_t> entryOfRecord_;
+    std::vector<std::uint32_t> slots_; // open addressing: entry + 1; 0: free
+};
+
+// Collects a ReportData from the scan's batches, in log order. Keeps per file name and (up to a
+// limit) per run only what the page shows, so that memory grows with the dates and names of a
+// log, not with its runs; the date blocks and the total are the scan's.
+class ReportCollector {
 public:
     // Runs kept for the per-date tables; past this the page shows each date's total only.
     static constexpr qint64 kRunRowLimit = 10000;
 
     explicit ReportCollector(qint64 runRowLimit = kRunRowLimit) : runRowLimit_(runRowLimit) {}
 
-    void reportOpening() override {}
-    void dateClosing(std::string_view date, const scan::TimeAmount& dayTotal) override;
-    void dateOpening(std::string_view date) override;
-    void runLine(const scan::RunLine& run) override;
-    void runsAhead(std::span<const scan::CutRecord> records) override;
-    void logEnd(std::string_view firstDate, std::string_view lastDate,
-                const scan::TimeAmount& total) override;
+    // Adds a batch's runs after those of the batches before. `days` are the batch's date blocks
+    // and `firstBlock` its first record's block in the date list.
+    void join(std::span<const scan::CutRecord> records, const BatchFiles& files,
+              const scan::BatchDays& days, size_t firstBlock);
 
-    // The collected data, with the dates read in `order`. Call once, after the scan.
-    ReportData takeData(DateOrder order);
+    // The collected data with the scan's totals and date blocks, the dates read in `order`.
+    // Call once, after the scan.
+    ReportData takeData(DateOrder order, const scan::ScanTotals& totals);
 
 private:
-    // Cut file names to their tallies: an open-addressing table over a power-of-two number of
-    // slots, as the lookup is the one thing done for every run.
+    // Cut file names to their tallies over the whole log: an open-addressing table over a
+    // power-of-two number of slots, as the lookup is the one thing done for every name of every
+    // batch.
     class FileTallies {
     public:
         struct Entry {
@@ -108,10 +129,11 @@ private:
             qint64 runs = 0;
             scan::TimeAmount total;
         };
-        Entry& of(std::string_view name, std::uint64_t hash);
-        // Asks the processor to fetch the slot where the lookup of `hash` starts.
+        // The entry of `name`, made if it is new.
+        std::uint32_t indexOf(std::string_view name, std::uint64_t hash);
+        // Asks the processor to fetch the slot where the lookup of `hash` starts, and the entry
+        // in that slot, if there is one and the slot is already at hand.
         void fetchSlot(std::uint64_t hash) const;
-        // Asks the processor to fetch the entry in that slot, if there is one.
         void fetchEntry(std::uint64_t hash) const;
         std::vector<Entry>& entries() { return entries_; }
 
@@ -121,19 +143,17 @@ private:
         std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(1024); // entry + 1; 0: free
     };
 
-    void keepRunRow(const scan::CutRecord& record);
-    std::uint64_t hashOfRun(const scan::CutRecord& record);
+    void addFileTallies(std::span<const scan::CutRecord> records, const BatchFiles& files);
+    void keepRunRows(std::span<const scan::CutRecord> records, const scan::BatchDays& days,
+                     size_t firstBlock);
 
     qint64 runRowLimit_;
     ReportData data_;
     FileTallies files_;
-    qsizetype lastFile_ = -1; // runs of one file often follow each other
-    // The runs told ahead and their names' hashes, and the next of them to come. The table's
-    // slots and entries are fetched some runs before they are looked up: with many names they
-    // are seldom in the cache, and the wait for them was most of the time spent per run.
-    std::span<const scan::CutRecord> ahead_;
-    std::vector<std::uint64_t> aheadHashes_;
-    size_t nextAhead_ = 0;
+    // For each name of the batch being added: its tally, and whether its runs are to be added
+    // one by one.
+    std::vector<std::uint32_t> tallyOfName_;
+    std::vector<bool> addOneByOne_;
 };
 
 } // namespace report

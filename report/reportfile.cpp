@@ -1,9 +1,9 @@
 #include "report/reportfile.h"
 
-#include "platform/stagedfile.h"
+#include "io/outputfiles.h"
+#include "io/threadfailure.h"
 #include "report/htmlpage.h"
 #include "report/jsonreport.h"
-#include "scan/threadfailure.h"
 
 namespace report {
 
@@ -12,31 +12,23 @@ QString fileSuffix(ReportFormat format) {
 }
 
 void writeReport(ReportFormat format, const ReportData& data, const PageHeader& header,
-                 scan::ByteSink& sink) {
+                 io::ByteSink& sink) {
     if (format == ReportFormat::Html)
         writeHtmlPage(data, header, sink);
     else
         writeJson(data, header, sink);
 }
 
-std::optional<platform::FileProblem> writeReportFile(const QString& path, ReportFormat format,
-                                                     const ReportData& data,
-                                                     const PageHeader& header) {
-    platform::StagedFile file(path);
-    if (!file.open()) return file.problem();
-    std::optional<QString> writeError;
-    // Starting the writing thread, or memory for the page, can fail like the scan's; the staged
-    // file is then dropped uncommitted.
-    if (auto thrown = scan::exceptionFrom([&] {
-            scan::BufferedFileSink sink(file.device(), path,
-                                        scan::BufferedFileSink::Finish::Commit);
-            writeReport(format, data, header, sink);
-            if (!sink.flush()) writeError = sink.error();
-        }))
-        writeError = thrown;
-    if (writeError) return platform::FileProblem{path, *writeError};
-    if (!file.commit()) return file.problem();
-    return std::nullopt;
+std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
+                                               const ReportData& data, const PageHeader& header) {
+    io::OutputFiles file;
+    io::ByteSink* sink = file.stage(path);
+    if (!sink) return file.problem();
+    // Memory for the page can run out like the scan's; the staged file is then dropped.
+    if (auto thrown = io::exceptionFrom([&] { writeReport(format, data, header, *sink); }))
+        return io::FileProblem{path, *thrown};
+    if (auto problems = file.finish(); !problems.empty()) return problems.front();
+    return file.commit();
 }
 
 } // namespace report

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/fileproblem.h"
+#include "io/bytesink.h"
+#include "io/fileproblem.h"
 #include "report/reportdata.h"
-#include "scan/bytesink.h"
 
 #include <QString>
 #include <optional>
@@ -15,11 +15,11 @@ enum class ReportFormat { Html, Json };
 QString fileSuffix(ReportFormat format);
 
 void writeReport(ReportFormat format, const ReportData& data, const PageHeader& header,
-                 scan::ByteSink& sink);
+                 io::ByteSink& sink);
 
 // Writes the report beside `path` and puts it in place only when it is complete, replacing what
 // stands there. Returns the file and the reason when that fails; `path` is then left as it was.
-std::optional<platform::FileProblem> writeReportFile(const QString& path, ReportFormat format,
+std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
                                                      const ReportData& data,
                                                      const PageHeader& header);
 

@@ -1,6 +1,6 @@
 #include "report/textescape.h"
 
-#include "scan/displaytext.h"
+#include "report/displaytext.h"
 
 namespace report {
 
@@ -40,7 +40,7 @@ const char* htmlReference(char16_t c) {
 // Log text that needs no decoding: printable ASCII only, as nearly all of it is.
 QString decoded(std::string_view logBytes) {
     for (char c : logBytes) {
-        if (c < 0x20 || c >= 0x7F) return scan::displayText(logBytes);
+        if (c < 0x20 || c >= 0x7F) return displayText(logBytes);
     }
     return QString::fromLatin1(logBytes.data(), static_cast<qsizetype>(logBytes.size()));
 }

@@ -23,16 +23,15 @@ void tellToTryAgain(platform::Platform& platform) {
 
 } // namespace
 
-std::optional<QString> ReportNameDialog::getReportName(const QString& folder) {
+std::optional<QString> getReportName(platform::Platform& platform, const QString& folder) {
     for (;;) {
-        const auto chosen = platform_.saveFileName({kDialogTitle, folder, kProposedName});
+        const auto chosen = platform.saveFileName({kDialogTitle, folder, kProposedName});
         // An empty name is no name, whatever the dialog let through.
         if (!chosen || chosen->isEmpty()) {
-            tellToTryAgain(platform_);
+            tellToTryAgain(platform);
             return std::nullopt;
         }
-        reportName_ = *chosen;
-        if (!platform_.fileExists(reportName_) || useExistingName(platform_)) return reportName_;
+        if (!platform.fileExists(*chosen) || useExistingName(platform)) return chosen;
     }
 }
 

@@ -1,8 +1,8 @@
 #include "save/reportsave.h"
 
 #include "platform/platform.h"
+#include "save/reportname.h"
 #include "save/stagedcopy.h"
-#include "scan/tempfiles.h"
 
 #include <QFile>
 #include <array>
@@ -25,10 +25,10 @@ bool overwriteAllowed(platform::Platform& platform) {
 }
 
 void showProblem(platform::Platform& platform, const QString& intro,
-                 const std::vector<platform::FileProblem>& problems) {
+                 const std::vector<io::FileProblem>& problems) {
     QString text = intro;
-    for (const platform::FileProblem& problem : problems)
-        text += QStringLiteral("\n\n") + platform::describe(problem);
+    for (const io::FileProblem& problem : problems)
+        text += QStringLiteral("\n\n") + io::describe(problem);
     platform::showError(platform, QStringLiteral("Can't save reports"), text);
 }
 
@@ -67,28 +67,28 @@ bool placeReports(platform::Platform& platform, const std::array<Move, 2>& moves
 
 } // namespace
 
-AfterClick ReportSave::saveReports(const TempReports& temp) {
-    if (!temp.problems.empty()) {
-        showProblem(platform_,
+AfterClick saveReports(platform::Platform& platform, const report::TempReports& temp) {
+    if (!temp.complete()) {
+        showProblem(platform,
                     QStringLiteral("The reports could not be prepared when the log was read, so "
                                    "they can't be saved:"),
                     temp.problems);
         return AfterClick::StayOpen;
     }
 
-    const std::optional<QString> name = nameDialog_.getReportName(temp.folder);
+    const std::optional<QString> name = getReportName(platform, temp.folder);
     if (!name) return AfterClick::CloseWindow;
 
     const QString csvTarget = *name + kCsvExtension;
     const QString textTarget = *name + kTextExtension;
-    const bool textPresent = platform_.fileExists(textTarget);
-    const bool csvPresent = platform_.fileExists(csvTarget);
-    if ((textPresent || csvPresent) && !overwriteAllowed(platform_)) return AfterClick::StayOpen;
+    const bool textPresent = platform.fileExists(textTarget);
+    const bool csvPresent = platform.fileExists(csvTarget);
+    if ((textPresent || csvPresent) && !overwriteAllowed(platform)) return AfterClick::StayOpen;
 
     const std::array<Move, 2> moves = {
-        Move{scan::csvTempPath(temp.folder), csvTarget, csvPresent},
-        Move{scan::reportTempPath(temp.folder), textTarget, textPresent}};
-    return placeReports(platform_, moves) ? AfterClick::CloseWindow : AfterClick::StayOpen;
+        Move{report::csvTempPath(temp.folder), csvTarget, csvPresent},
+        Move{report::reportTempPath(temp.folder), textTarget, textPresent}};
+    return placeReports(platform, moves) ? AfterClick::CloseWindow : AfterClick::StayOpen;
 }
 
 } // namespace save

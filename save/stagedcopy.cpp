@@ -23,7 +23,7 @@ bool StagedCopy::fail(const QString& path, const QString& reason) {
 }
 
 bool StagedCopy::failStaging() {
-    const platform::FileProblem problem = copy_->problem();
+    const io::FileProblem problem = copy_->problem();
     return fail(problem.path, problem.reason);
 }
 
@@ -32,12 +32,12 @@ bool StagedCopy::prepare(bool replace) {
         return fail(target_, QStringLiteral("Something of that name is already there."));
     if (QFileInfo(target_).isDir()) return fail(target_, QStringLiteral("It is a folder."));
 
-    copy_ = std::make_unique<platform::StagedFile>(target_);
+    copy_ = std::make_unique<io::StagedFile>(target_);
     if (!copy_->open()) return failStaging();
     return copyInto(*copy_);
 }
 
-bool StagedCopy::copyInto(platform::StagedFile& copy) {
+bool StagedCopy::copyInto(io::StagedFile& copy) {
     QFile source(source_);
     if (!source.open(QIODevice::ReadOnly)) return fail(source_, source.errorString());
     QByteArray block(kBlockSize, Qt::Uninitialized);

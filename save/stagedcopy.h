@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/fileproblem.h"
-#include "platform/stagedfile.h"
+#include "io/fileproblem.h"
+#include "io/stagedfile.h"
 
 #include <QString>
 #include <memory>
@@ -24,17 +24,17 @@ public:
     bool commit();
 
     // What went wrong, once prepare or commit has failed.
-    const platform::FileProblem& problem() const { return problem_; }
+    const io::FileProblem& problem() const { return problem_; }
 
 private:
     bool fail(const QString& path, const QString& reason);
     bool failStaging();
-    bool copyInto(platform::StagedFile& copy);
+    bool copyInto(io::StagedFile& copy);
 
     QString source_;
     QString target_;
-    std::unique_ptr<platform::StagedFile> copy_;
-    platform::FileProblem problem_;
+    std::unique_ptr<io::StagedFile> copy_;
+    io::FileProblem problem_;
 };
 
 } // namespace save

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "scan/batchtally.h"
+#include "scan/dateblocks.h"
+#include "scan/logblocks.h"
 #include "scan/logrecord.h"
 
 #include <QString>
 #include <condition_variable>
+#include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -18,30 +17,44 @@ class QIODevice;
 
 namespace scan {
 
-// The CUT records of one stretch of the log, in log order. The records' views point into the
-// block, or into `heldLine` for a last line without a line end.
+// Small enough that the blocks in flight take few fresh pages, large enough that handing them
+// from thread to thread costs next to nothing.
+constexpr size_t kReadBlockSize = size_t{1} << 18;
+
+// Called after every block read with the number of bytes read so far.
+using ReadProgress = std::function<void(qint64 bytesRead)>;
+
+// The CUT records of one stretch of the log, in log order, cut into date blocks. The records'
+// views point into the block.
 struct RecordBatch {
-    std::unique_ptr<char[]> block; // room for an unfinished line, then a block of the log
-    size_t capacity = 0;
-    std::string heldLine;
+    size_t slot = 0; // which of the source's batches this is (below RecordSource::kSlots)
+    LogBlock block;
     std::vector<CutRecord> records;
+    BatchDays days;
     qint64 bytes = 0; // read from the log into this batch
-    LaidOutBatch laidOut; // the records' lines, if the source lays them out
 };
 
-// Reads a log and picks out its CUT records on threads of their own, so that the scan adds up
-// and writes one batch while the next ones are read and parsed. Each parsing thread in turn reads
-// a block, puts the unfinished line of the block before in front of it, keeps its own unfinished
-// line for the next, and parses the whole lines (and, if asked, lays out their report and CSV
-// lines) while the other thread reads; the batches reach the caller in log order. The device is
-// used by these threads alone until the source is destroyed. A failed read and an exception on a
-// parsing thread both end the batches early, with the reason in error().
+// Reads a log and picks out its CUT records on threads of their own, so that the caller adds up
+// one batch while the next ones are read and parsed. Each parsing thread in turn reads a block
+// (one thread at a time), then, while the other thread reads, parses its whole lines, cuts the
+// records into date blocks and does the caller's work on them; the batches reach the caller in
+// log order. The device is used by these threads alone until the source is destroyed. A failed
+// read and an exception on a parsing thread both end the batches early, with the reason in
+// error().
 class RecordSource {
 public:
-    // What the parsing threads make of each batch: its records, or also its lines (laidOut).
-    enum class Batches { Records, RecordsAndLines };
+    static constexpr size_t kParsers = 2;
+    // Batches in turn: being parsed, waiting, being added up.
+    static constexpr size_t kSlots = kParsers + 2;
 
-    RecordSource(QIODevice& log, size_t blockSize, Batches batches = Batches::Records);
+    // The caller's work on each batch, done on a parsing thread once the batch's records and date
+    // blocks are found: whatever does not depend on the batches before it. Batches of different
+    // slots are worked on at the same time. What the work makes of a batch, it keeps by the
+    // batch's slot; the caller reads it there once next() has returned the batch, until the
+    // following call.
+    using BatchWork = std::function<void(const RecordBatch& batch)>;
+
+    RecordSource(QIODevice& log, size_t blockSize, BatchWork work = {});
     ~RecordSource(); // stops and waits for the threads
     RecordSource(const RecordSource&) = delete;
     RecordSource& operator=(const RecordSource&) = delete;
@@ -52,40 +65,24 @@ public:
     std::optional<QString> error();
 
 private:
-    static constexpr size_t kParsers = 2;
-    static constexpr size_t kBatches = kParsers + 2; // being parsed, waiting, being added up
-
-    // What one turn of reading leaves to parse in the batch's block: whole lines (and, at the
-    // log's end, its last line) from `begin` to `end`.
-    struct Stretch {
-        size_t begin = 0;
-        size_t end = 0;
-        size_t sequence = 0;
-        bool last = false;
-    };
-
     void stopParsers();
     void parseLoop();
     void parseTurns();
     RecordBatch* takeFreeBatch();
-    std::optional<Stretch> readStretch(RecordBatch& batch);
-    void placeUnfinishedLine(RecordBatch& batch, Stretch& stretch);
-    void keepUnfinishedLine(std::string_view more);
-    void deliver(RecordBatch* batch, const Stretch& stretch);
+    void giveBack(RecordBatch* batch);
+    // Reads the next block into the batch; its place in the log's order, or nothing at the end.
+    std::optional<size_t> readInto(RecordBatch& batch, RecordReader& reader, bool& last);
+    void parse(RecordBatch& batch, std::string_view lines, RecordReader& reader);
+    void deliver(RecordBatch* batch, size_t sequence, bool last);
     void endWith(const QString& reason);
     void limitEnd(size_t count); // with mutex_ held
 
-    QIODevice& log_;
-    const size_t blockSize_;
-    const Batches batchesMade_;
+    const BatchWork work_;
     std::vector<RecordBatch> batches_;
 
     // Reading, by one parsing thread at a time.
     std::mutex readMutex_;
-    std::string unfinished_;    // the start of a line that goes on in the next block
-    std::string spare_;         // the next block's unfinished line, while this one is placed
-    bool skippingLine_ = false; // inside a line too long to keep
-    bool readEnded_ = false;
+    LineBlockReader reader_;
     size_t nextSequence_ = 0;
 
     std::mutex mutex_;

@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs every test:
 #   unit      the test suite (offscreen: no display needed);
 #   sanitize  the same suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
-#   tsan      the suites of the scan, the save and the command, and the window's tests that run
-#             the scan's threads, built with ThreadSanitizer;
+#   tsan      the suites of io, the scan, the report, the save and the command, and the window's
+#             tests that run the scan's threads, built with ThreadSanitizer;
 #   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120);
 #   package   the Debian package built, unpacked and its program run (scripts/package-check.sh);
 #   windows   the Windows build under Wine: the suite, the same bytes as on Linux, the registry,
@@ -31,10 +31,12 @@ if [[ " $stages " == *" tsan "* ]]; then
     tsan_build="$REPO/build-tsan"
     cmake -S "$REPO" -B "$tsan_build" -G Ninja -DRUNTALLY_TESTS=ON -DRUNTALLY_TSAN=ON \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$tsan_build" -j2 --target scan_tests save_tests cli_tests window_tests
+    cmake --build "$tsan_build" -j2 --target io_tests scan_tests report_tests save_tests cli_tests \
+        window_tests
     # One process per suite: starting each test under ThreadSanitizer costs more than it. Of the
     # window's suite, the tests that run the scan's threads.
-    for suite in scan_tests save_tests cli_tests "window_tests --gtest_filter=-ReportView*:Window.*"; do
+    for suite in io_tests scan_tests report_tests save_tests cli_tests \
+        "window_tests --gtest_filter=-ReportView*:Window.*"; do
         # shellcheck disable=SC2086 # the suite's name, then its filter
         TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "$tsan_build"/tests/$suite \
             --gtest_brief=1 | tee -a "$results"

@@ -75,7 +75,7 @@ undated() {
 same_report() { cmp <(undated "$1") <(undated "$2") >/dev/null || { echo "differs: $3"; return 1; }; }
 same_bytes() { cmp "$1" "$2" >/dev/null || { echo "differs: $3"; return 1; }; }
 
-g++ -std=c++20 -O2 -I"$REPO" "$REPO/bench/genlog.cpp" "$REPO/bench/loggen.cpp" -o "$scratch/genlog"
+g++ -std=c++20 -O2 -I"$REPO" "$REPO/bench/genlog.cpp" "$REPO/bench/benchlog.cpp" -o "$scratch/genlog"
 "$scratch/genlog" 200000 7 "$scratch/generated.log"
 logs=("$REPO"/tests/data/*.log "$REPO/sample/userdata/mvsys.log" "$scratch/generated.log")
 for log in "${logs[@]}"; do

@@ -92,10 +92,10 @@ TEST_P(StartFaults, AreToldAndLoseNothing) {
     const QString expectedFolder = row.temp == TempPlace::Program ? program
                                    : row.temp == TempPlace::Data  ? fake.dataFolderPath
                                                                   : QString();
-    EXPECT_EQ(window.tempFolder(), expectedFolder);
-    EXPECT_EQ(window.tempFilesComplete(), row.complete);
+    EXPECT_EQ(window.tempReports().folder, expectedFolder);
+    EXPECT_EQ(window.tempReports().complete(), row.complete);
     if (row.complete) {
-        EXPECT_EQ(testfiles::read(scan::csvTempPath(expectedFolder)),
+        EXPECT_EQ(testfiles::read(report::csvTempPath(expectedFolder)),
                   testfiles::read(testfiles::dataPath(QStringLiteral("two_dates.csv.tmp"))));
     } else {
         EXPECT_TRUE(fake.shownMessages()[0].text.contains(QStringLiteral("report.tmp")));
@@ -103,7 +103,7 @@ TEST_P(StartFaults, AreToldAndLoseNothing) {
     EXPECT_EQ(control<QLineEdit>("txtCut")->text(), QStringLiteral("02:11:05")); // all counted
     window.close();
     if (!expectedFolder.isEmpty()) {
-        EXPECT_FALSE(QFile::exists(scan::csvTempPath(expectedFolder)));
+        EXPECT_FALSE(QFile::exists(report::csvTempPath(expectedFolder)));
     }
 }
 

@@ -1,6 +1,6 @@
 // Memory for a further block that cannot be had: a sink that has all its bytes needs none to
 // flush them. Nor does a flush take any other memory: callers check its result, not exceptions.
-#include "scan/bytesink.h"
+#include "io/bytesink.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,7 +28,7 @@ void operator delete(void* memory, std::size_t) noexcept {
 }
 
 void* operator new[](std::size_t size) {
-    if (size == scan::BufferedFileSink::kBlockSize && failNextBlock.exchange(false))
+    if (size == io::BufferedFileSink::kBlockSize && failNextBlock.exchange(false))
         throw std::bad_alloc();
     return ::operator new(size);
 }
@@ -45,7 +45,7 @@ TEST(OutOfMemory, FlushNeedsNoNewBlock) {
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("report.tmp")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    scan::BufferedFileSink sink(file, file.fileName());
+    io::BufferedFileSink sink(file, file.fileName());
     sink.write("17/11/2026\r\n");
     failNextBlock = true;
     EXPECT_TRUE(sink.flush());
@@ -65,7 +65,7 @@ TEST(OutOfMemory, FlushTakesNoMemory) {
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("report.tmp")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    scan::BufferedFileSink sink(file, file.fileName());
+    io::BufferedFileSink sink(file, file.fileName());
     std::string expected;
     for (int i = 0; i < 100; ++i) {
         const std::string line = std::to_string(i) + "\r\n";

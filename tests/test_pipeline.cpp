@@ -4,9 +4,9 @@
 // is closed while a writing thread still uses it.
 #include "commandrun.h"
 #include "faults.h"
-#include "scan/bytesink.h"
-#include "scan/linesplitter.h"
-#include "scan/reportlayout.h"
+#include "report/reportscan.h"
+#include "report/tempreports.h"
+#include "scan/logblocks.h"
 #include "windowfixture.h"
 
 #include <QBuffer>
@@ -72,12 +72,13 @@ TEST_P(LogBreaksDown, AfterSeveralBlocksLeavesNoTemporaryFile) {
     // 6 MiB of log hand about 9 MiB of report and CSV to the writing threads first.
     BreakingDevice log(cutHeavyLog(8 * kMiB), 6 * kMiB, GetParam().how);
     const QString path = QStringLiteral("/user/mvsys.log");
-    const scan::ScanResult result = scan::runLogScan({path, {dir.path()}, "7/12/2026", true}, log);
+    const report::WindowScan result =
+        report::scanForWindow({.logPath = path, .tempFolders = {dir.path()}, .today = "7/12/2026"}, log);
 
     ASSERT_TRUE(result.logProblem);
     EXPECT_EQ(result.logProblem->path, path);
     EXPECT_EQ(result.logProblem->reason, QLatin1String(GetParam().reason));
-    EXPECT_TRUE(result.tempFolder.isEmpty());
+    EXPECT_TRUE(result.temp.folder.isEmpty());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
@@ -114,7 +115,7 @@ TEST_F(FullDisk, AfterSeveralBlocksTheWindowTellsWhichFile) {
     EXPECT_EQ(fake.shownMessages()[0].title, QStringLiteral("Can't write report files"));
     EXPECT_TRUE(fake.shownMessages()[0].text.contains(QDir::toNativeSeparators(reportTemp())));
     EXPECT_TRUE(fake.shownMessages()[0].text.contains(reason()));
-    EXPECT_FALSE(window.tempFilesComplete());
+    EXPECT_FALSE(window.tempReports().complete());
     window.close();
     EXPECT_TRUE(QDir(program).isEmpty());
 }
@@ -154,7 +155,8 @@ private:
 TEST_P(FewThreads, TheScanTellsAndLeavesNoTemporaryFile) {
     QDir().mkpath(out);
     if (const std::string why = limit(); !why.empty()) GTEST_SKIP() << why;
-    const scan::ScanResult result = scan::runLogScan({log, {out}, "7/12/2026", true});
+    const report::WindowScan result =
+        report::scanForWindow({.logPath = log, .tempFolders = {out}, .today = "7/12/2026"});
     EXPECT_TRUE(result.logProblem);
     EXPECT_TRUE(QDir(out).isEmpty());
 }
@@ -186,18 +188,16 @@ std::string cutRecord(size_t length, int seconds) {
 // A line as long as a line may be counts and a longer one is skipped whole, wherever the read
 // blocks end and whichever reading thread meets it.
 TEST(ReadingThreads, SkipLinesTooLongToKeepWhateverTheBlockSize) {
-    const size_t limit = scan::LineSplitter::kMaxLineLength;
+    const size_t limit = scan::kMaxLineLength;
     const std::string log = cutRecord(40, 1) + "\r\n" + cutRecord(limit, 2) + "\r\n" +
                             cutRecord(limit + 1, 4) + "\n" + cutRecord(40, 8);
     for (size_t blockSize : {size_t{1000}, size_t{65536}, limit - 1, limit + 3}) {
         QBuffer device;
         device.setData(log.data(), static_cast<qsizetype>(log.size()));
         device.open(QIODevice::ReadOnly);
-        scan::NullSink none;
-        scan::ReportLayout layout("", none, none, nullptr);
-        scan::CutTally tally(layout);
-        EXPECT_FALSE(scan::readLog(device, tally, blockSize));
-        EXPECT_EQ(tally.total().seconds, 11) << "block size " << blockSize;
+        const report::ScanOutcome scanned = report::scanLog(device, "", {}, {}, blockSize);
+        EXPECT_FALSE(scanned.failure);
+        EXPECT_EQ(scanned.totals.total.seconds, 11) << "block size " << blockSize;
     }
 }
 

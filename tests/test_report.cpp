@@ -1,7 +1,10 @@
-#include "scan/bytesink.h"
-#include "scan/logscan.h"
-#include "scan/reportlayout.h"
-#include "scan/tempfiles.h"
+// The one scan of a log into the report, the CSV and the window's text, and the temporary files
+// that the window's start leaves.
+#include "io/bytesink.h"
+#include "report/batchlines.h"
+#include "report/reportlayout.h"
+#include "report/reportscan.h"
+#include "report/tempreports.h"
 #include "testfiles.h"
 
 #include <QBuffer>
@@ -29,57 +32,59 @@ struct ScanFolders {
         QDir().mkpath(programFolder);
         testfiles::write(logPath, log);
     }
-    scan::ScanResult scan(QStringList tempFolders) const {
-        return scan::runLogScan({logPath, tempFolders, kToday, true});
+    report::WindowScan scan() const {
+        return report::scanForWindow(
+            {.logPath = logPath, .tempFolders = {programFolder}, .today = kToday});
     }
-    scan::ScanResult scan() const { return scan({programFolder}); }
 };
 
-// The date list's items, one per line.
-std::string daysOf(const std::vector<scan::DayItem>& days) {
-    std::string text;
-    for (const scan::DayItem& day : days)
-        text += scan::dateListItem(day) + '\n';
-    return text;
+// What one scan wrote to the outputs it was asked for, and its date list, one item a line.
+struct Written {
+    std::string reportFile;
+    std::string csvFile;
+    std::string reportText;
+    std::string dateList;
+};
+
+Written scanned(const QByteArray& log, size_t blockSize, const report::WantedLines& wanted) {
+    QBuffer device;
+    device.setData(log);
+    device.open(QIODevice::ReadOnly);
+    io::StringSink reportFile, csvFile, reportText;
+    const report::ScanOutcome outcome = report::scanLog(
+        device, kToday,
+        {.reportFile = wanted.reportFile ? &reportFile : nullptr,
+         .csvFile = wanted.csvFile ? &csvFile : nullptr,
+         .reportText = wanted.reportText ? &reportText : nullptr},
+        {}, blockSize);
+    EXPECT_FALSE(outcome.failure);
+    Written written{reportFile.takeText(), csvFile.takeText(), reportText.takeText(), {}};
+    for (const scan::DayItem& day : outcome.totals.days)
+        written.dateList += report::dateListItem(day) + '\n';
+    return written;
 }
 
 class ScanGolden : public ::testing::TestWithParam<const char*> {};
 
-// Every way of cutting the log into read blocks gives the same three outputs, the expected ones.
-TEST_P(ScanGolden, ReadBlockSizeDoesNotChangeTheOutput) {
+// However the log is cut into read blocks, and so into batches, and whichever outputs are asked
+// for, each output holds the expected bytes.
+TEST_P(ScanGolden, EveryReadBlockSizeAndEveryOutputGiveTheExpectedBytes) {
     const QByteArray log = testfiles::read(golden(GetParam(), ".log"));
-    const auto outputs = [&log](size_t blockSize) {
-        QBuffer device;
-        device.setData(log);
-        device.open(QIODevice::ReadOnly);
-        scan::StringSink report, csv, text;
-        scan::ReportLayout layout(kToday, report, csv, &text);
-        scan::CutTally tally(layout);
-        tally.start();
-        EXPECT_FALSE(scan::readLog(device, tally, blockSize));
-        tally.finish();
-        return report.text() + '|' + csv.text() + '|' + text.text() + '|' + daysOf(tally.days());
-    };
-    // Without the report text, the files are laid out on the parsing threads, batch by batch.
-    const auto filesAlone = [&log](size_t blockSize) {
-        QBuffer device;
-        device.setData(log);
-        device.open(QIODevice::ReadOnly);
-        scan::StringSink report, csv;
-        scan::ScanTotals totals;
-        EXPECT_FALSE(scan::scanLog(device, kToday, {report, csv}, totals, {}, blockSize));
-        return report.text() + '|' + csv.text() + '|' + daysOf(totals.days);
-    };
     const std::string report = testfiles::readString(golden(GetParam(), ".report.tmp"));
     const std::string csv = testfiles::readString(golden(GetParam(), ".csv.tmp"));
-    const std::string whole = outputs(scan::kReadBlockSize);
-    EXPECT_EQ(whole.substr(0, whole.rfind('|')),
-              report + '|' + csv + '|' + testfiles::readString(golden(GetParam(), ".text")));
-    const std::string days = whole.substr(whole.rfind('|') + 1);
+    const std::string text = testfiles::readString(golden(GetParam(), ".text"));
+    const std::string dateList = scanned(log, scan::kReadBlockSize, {}).dateList;
     for (size_t blockSize : {size_t{1}, size_t{2}, size_t{3}, size_t{5}, size_t{8}, size_t{13},
                              size_t{64}, scan::kReadBlockSize}) {
-        EXPECT_EQ(outputs(blockSize), whole) << blockSize;
-        EXPECT_EQ(filesAlone(blockSize), report + '|' + csv + '|' + days) << blockSize;
+        const Written all = scanned(log, blockSize, {true, true, true});
+        EXPECT_EQ(all.reportFile, report) << blockSize;
+        EXPECT_EQ(all.csvFile, csv) << blockSize;
+        EXPECT_EQ(all.reportText, text) << blockSize;
+        EXPECT_EQ(all.dateList, dateList) << blockSize;
+        // As the command asks for them: one on standard output, or the two files.
+        EXPECT_EQ(scanned(log, blockSize, {true, false, false}).reportFile, report) << blockSize;
+        EXPECT_EQ(scanned(log, blockSize, {false, true, false}).csvFile, csv) << blockSize;
+        EXPECT_EQ(scanned(log, blockSize, {true, true, false}).csvFile, csv) << blockSize;
     }
 }
 
@@ -87,22 +92,22 @@ INSTANTIATE_TEST_SUITE_P(Logs, ScanGolden, ::testing::ValuesIn(kGoldenLogs));
 
 TEST(ScanState, TheResultHoldsTheFinalCounters) {
     const ScanFolders folders(testfiles::read(golden("blocks", ".log")));
-    const scan::ScanResult result = folders.scan();
-    EXPECT_EQ(result.total, (scan::TimeAmount{3, 30, 30}));
-    ASSERT_EQ(result.days.size(), 3u);
-    EXPECT_EQ(result.days.back().total, (scan::TimeAmount{2, 0, 0}));
-    EXPECT_EQ(result.days.back().date, "Mon 2 Nov 2026");
-    EXPECT_EQ(result.days[0].date, result.days[2].date); // the returning date is its own block
+    const scan::ScanTotals totals = folders.scan().totals;
+    EXPECT_EQ(totals.total, (scan::TimeAmount{3, 30, 30}));
+    ASSERT_EQ(totals.days.size(), 3u);
+    EXPECT_EQ(totals.days.back().total, (scan::TimeAmount{2, 0, 0}));
+    EXPECT_EQ(totals.days.back().date, "Mon 2 Nov 2026");
+    EXPECT_EQ(totals.days[0].date, totals.days[2].date); // the returning date is its own block
 }
 
 TEST(TempFiles, LeftoversOfAnEarlierRunAreReplacedNotAppendedTo) {
     const ScanFolders folders(testfiles::read(golden("two_dates", ".log")));
-    testfiles::write(scan::reportTempPath(folders.programFolder), QByteArray(100000, 'x'));
-    testfiles::write(scan::csvTempPath(folders.programFolder), QByteArray(100000, 'y'));
+    testfiles::write(report::reportTempPath(folders.programFolder), QByteArray(100000, 'x'));
+    testfiles::write(report::csvTempPath(folders.programFolder), QByteArray(100000, 'y'));
     folders.scan();
-    EXPECT_EQ(testfiles::read(scan::reportTempPath(folders.programFolder)),
+    EXPECT_EQ(testfiles::read(report::reportTempPath(folders.programFolder)),
               testfiles::read(golden("two_dates", ".report.tmp")));
-    EXPECT_EQ(testfiles::read(scan::csvTempPath(folders.programFolder)),
+    EXPECT_EQ(testfiles::read(report::csvTempPath(folders.programFolder)),
               testfiles::read(golden("two_dates", ".csv.tmp")));
 }
 
@@ -113,7 +118,8 @@ TEST(LogAccess, ALogThatCannotBeOpenedCreatesNoTempFiles) {
     const QString folderAsLog = root.filePath(QStringLiteral("mvsys.log"));
     QDir().mkpath(folderAsLog);
 
-    const scan::ScanResult result = scan::runLogScan({folderAsLog, {program}, kToday, true});
+    const report::WindowScan result =
+        report::scanForWindow({.logPath = folderAsLog, .tempFolders = {program}, .today = kToday});
     ASSERT_TRUE(result.logProblem);
     EXPECT_EQ(result.logProblem->path, folderAsLog);
     EXPECT_TRUE(QDir(program).isEmpty());
@@ -144,11 +150,10 @@ private:
 
 TEST(LogAccess, AReadFailurePartWayIsReportedWithItsReason) {
     FailingDevice device;
-    scan::StringSink report, csv;
-    scan::ReportLayout layout(kToday, report, csv, nullptr);
-    scan::CutTally tally(layout);
-    tally.start();
-    EXPECT_EQ(scan::readLog(device, tally, 64), QStringLiteral("Input/output error"));
+    io::StringSink report;
+    const report::ScanOutcome outcome = report::scanLog(device, kToday, {.reportFile = &report}, {}, 64);
+    EXPECT_EQ(outcome.failure, QStringLiteral("Input/output error"));
+    EXPECT_TRUE(outcome.totals.days.empty());
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "report/htmlpage.h"
 #include "report/jsonreport.h"
 #include "report/reportdata.h"
-#include "scan/bytesink.h"
-#include "scan/displaytext.h"
-#include "scan/logscan.h"
+#include "io/bytesink.h"
+#include "report/displaytext.h"
+#include "report/reportscan.h"
 #include "testfiles.h"
 
 #include <QBuffer>
@@ -24,36 +24,33 @@ struct Scanned {
 };
 
 std::string html(const report::ReportData& data) {
-    scan::StringSink sink;
+    io::StringSink sink;
     report::writeHtmlPage(data, kHeader, sink);
     return sink.text();
 }
 
 std::string json(const report::ReportData& data) {
-    scan::StringSink sink;
+    io::StringSink sink;
     report::writeJson(data, kHeader, sink);
     return sink.text();
 }
 
-// One scan of a log in memory in small read blocks, with the report layout and the collector
-// side by side. The collector hears the same beside the window's text, which the scan lays out
-// record by record.
+// One scan of a log in memory in small read blocks, so that it comes in many batches: the data
+// are those of a scan in blocks of the usual size.
 Scanned scanned(const QByteArray& log, report::DateOrder order) {
-    const auto scan = [&](scan::ByteSink* text, size_t blockSize) {
+    const auto scan = [&](size_t blockSize) {
         QBuffer device;
         device.setData(log);
         device.open(QIODevice::ReadOnly);
-        scan::NullSink none;
         report::ReportCollector collector;
-        Scanned result;
-        EXPECT_FALSE(scan::scanLog(device, "12/7/2026", {none, none, text, &collector},
-                                   result.totals, {}, blockSize));
-        result.data = collector.takeData(order);
-        return result;
+        report::ScanOutcome outcome =
+            report::scanLog(device, "12/7/2026", {.collector = &collector}, {}, blockSize);
+        EXPECT_FALSE(outcome.failure);
+        report::ReportData data = collector.takeData(order, outcome.totals);
+        return Scanned{std::move(outcome.totals), std::move(data)};
     };
-    Scanned result = scan(nullptr, 64);
-    scan::StringSink text;
-    EXPECT_EQ(json(scan(&text, scan::kReadBlockSize).data), json(result.data));
+    Scanned result = scan(64);
+    EXPECT_EQ(json(scan(scan::kReadBlockSize).data), json(result.data));
     return result;
 }
 
@@ -105,7 +102,7 @@ TEST_P(WebReportGolden, JsonReadsBackAsTheScansTotals) {
     for (qsizetype i = 0; i < days.size(); ++i) {
         const QJsonObject day = days[i].toObject();
         const scan::DayItem& item = log.totals.days[static_cast<size_t>(i)];
-        EXPECT_EQ(day[QLatin1String("date")].toString(), scan::displayText(item.date));
+        EXPECT_EQ(day[QLatin1String("date")].toString(), report::displayText(item.date));
         EXPECT_EQ(day[QLatin1String("hours")].toInteger(), item.total.hours);
         EXPECT_EQ(day[QLatin1String("minutes")].toInteger(), item.total.minutes);
         EXPECT_EQ(day[QLatin1String("seconds")].toInteger(), item.total.seconds);
@@ -231,11 +228,10 @@ TEST(RunTables, PastTheLimitOnlyTheTotalsPerDateShow) {
     QBuffer device;
     device.setData(log + log);
     device.open(QIODevice::ReadOnly);
-    scan::NullSink none;
     report::ReportCollector collector(5);
-    scan::ScanTotals totals;
-    ASSERT_FALSE(scan::scanLog(device, "", {none, none, nullptr, &collector}, totals));
-    const report::ReportData data = collector.takeData(DateOrder::YearMonthDay);
+    const report::ScanOutcome outcome = report::scanLog(device, "", {.collector = &collector});
+    ASSERT_FALSE(outcome.failure);
+    const report::ReportData data = collector.takeData(DateOrder::YearMonthDay, outcome.totals);
     EXPECT_TRUE(data.runRowsOmitted);
     EXPECT_TRUE(data.runRows.empty());
     const std::string page = html(data);

@@ -1,6 +1,5 @@
 #include "app/frmruntally.h"
 #include "app/reportview.h"
-#include "scan/logscan.h"
 #include "testfiles.h"
 #include "windowfixture.h"
 

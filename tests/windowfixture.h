@@ -3,8 +3,7 @@
 #include "app/frmruntally.h"
 #include "fakeplatform.h"
 #include "platform/exitstatus.h"
-#include "scan/logscan.h"
-#include "scan/tempfiles.h"
+#include "report/tempreports.h"
 #include "testfiles.h"
 
 #include <QApplication>
@@ -44,8 +43,8 @@ protected:
             items << list->itemText(i);
         return items;
     }
-    QString reportTemp() const { return scan::reportTempPath(program); }
-    QString csvTemp() const { return scan::csvTempPath(program); }
+    QString reportTemp() const { return report::reportTempPath(program); }
+    QString csvTemp() const { return report::csvTempPath(program); }
 
     QTemporaryDir root;
     QString program = root.filePath(QStringLiteral("program"));

@@ -1,6 +1,6 @@
-#include "platform/stagedfile.h"
+#include "io/stagedfile.h"
 
-namespace platform {
+namespace io {
 
 StagedFile::StagedFile(const QString& target) : target_(target), file_(target) {
     file_.setDirectWriteFallback(false);
@@ -39,4 +39,4 @@ bool StagedFile::commit() {
     return true;
 }
 
-} // namespace platform
+} // namespace io

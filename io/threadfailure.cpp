@@ -1,9 +1,9 @@
-#include "scan/threadfailure.h"
+#include "io/threadfailure.h"
 
 #include <exception>
 #include <new>
 
-namespace scan {
+namespace io {
 
 QString describeCurrentException() noexcept {
     // The literals need no memory: they work when memory is what ran out.
@@ -22,4 +22,4 @@ QString describeCurrentException() noexcept {
     }
 }
 
-} // namespace scan
+} // namespace io

@@ -1,9 +1,9 @@
-#include "scan/displaytext.h"
+#include "report/displaytext.h"
 
 #include <QStringDecoder>
 #include <array>
 
-namespace scan {
+namespace report {
 
 namespace {
 
@@ -58,4 +58,4 @@ QString displayReportText(std::string_view bytes) {
     return text;
 }
 
-} // namespace scan
+} // namespace report

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/fileproblem.h"
+#include "io/fileproblem.h"
 
 #include <QSaveFile>
 #include <QString>
 
-namespace platform {
+namespace io {
 
 // A file written beside its target and put in the target's place in one step, only when it is
 // complete. Whatever fails on the way, the target is either untouched or holds the whole file:
@@ -41,4 +41,4 @@ private:
     FileProblem problem_;
 };
 
-} // namespace platform
+} // namespace io

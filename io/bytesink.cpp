@@ -1,7 +1,7 @@
-#include "scan/bytesink.h"
+#include "io/bytesink.h"
 
-#include "scan/blockmemory.h"
-#include "scan/threadfailure.h"
+#include "io/blockmemory.h"
+#include "io/threadfailure.h"
 
 #include <QFileDevice>
 #include <QIODevice>
@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-namespace scan {
+namespace io {
 
 namespace {
 
@@ -241,4 +241,4 @@ void BufferedFileSink::sync() {
 #endif
 }
 
-} // namespace scan
+} // namespace io

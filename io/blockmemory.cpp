@@ -1,4 +1,4 @@
-#include "scan/blockmemory.h"
+#include "io/blockmemory.h"
 
 #include <QtGlobal>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #endif
 #endif
 
-namespace scan {
+namespace io {
 
 namespace {
 
@@ -34,4 +34,4 @@ std::unique_ptr<char[]> newBlock(std::size_t size) {
     return block;
 }
 
-} // namespace scan
+} // namespace io

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QString>
 
-namespace platform {
+namespace io {
 
 // A file that could not be opened, created, read or written, with the system's reason.
 struct FileProblem {
@@ -17,4 +17,4 @@ inline QString describe(const FileProblem& problem) {
     return QDir::toNativeSeparators(problem.path) + QLatin1Char('\n') + problem.reason;
 }
 
-} // namespace platform
+} // namespace io

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <memory>
 
-namespace scan {
+namespace io {
 
 // Memory for a large block that is about to be filled (a block of the log, a block of a file):
 // where the system allows it, its pages are mapped in one call instead of one fault at a time
@@ -11,4 +11,4 @@ namespace scan {
 // thousands of fresh pages. The contents are left unset, as with new char[].
 std::unique_ptr<char[]> newBlock(std::size_t size);
 
-} // namespace scan
+} // namespace io

@@ -13,7 +13,7 @@
 
 class QIODevice;
 
-namespace scan {
+namespace io {
 
 // A line handed over in pieces, with its length. Whoever lays the line out adds the length up
 // from the pieces as it holds them: reading the sizes back from the list just written would
@@ -144,4 +144,4 @@ private:
     bool abandoned_ = false; // on the caller's thread
 };
 
-} // namespace scan
+} // namespace io

@@ -1,4 +1,4 @@
-#include "bench/loggen.h"
+#include "bench/benchlog.h"
 
 #include <array>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "scan/reportlayout.h"
+#include "report/reportlayout.h"
 
-namespace scan {
+namespace report {
 
 namespace {
 
@@ -29,21 +29,25 @@ constexpr std::string_view kCsvNoFileFields = ",,,,,,"; // the five empty column
 
 constexpr std::string_view kDateListGap = "  ";
 
-// Hands the pieces to `sink` as one line.
-template <typename... Pieces> void writeLine(ByteSink& sink, const Pieces&... pieces) {
+// Hands the pieces to `sink`, if there is one, as one line.
+template <typename... Pieces> void writeLine(io::ByteSink* sink, const Pieces&... pieces) {
+    if (!sink) return;
     const std::string_view list[] = {std::string_view(pieces)...};
-    sink.write(LinePieces{list, (std::string_view(pieces).size() + ...)});
+    sink->write(io::LinePieces{list, (std::string_view(pieces).size() + ...)});
+}
+
+void passOnTo(io::ByteSink* sink, std::string_view bytes) {
+    if (sink && !bytes.empty()) sink->write(bytes);
 }
 
 } // namespace
 
-ReportLayout::ReportLayout(std::string today, ByteSink& reportFile, ByteSink& csvFile,
-                           ByteSink* reportText)
-    : today_(std::move(today)), reportFile_(reportFile), csvFile_(csvFile),
-      reportText_(reportText) {}
+ReportLayout::ReportLayout(io::ByteSink* reportFile, io::ByteSink* csvFile,
+                           io::ByteSink* reportText)
+    : reportFile_(reportFile), csvFile_(csvFile), reportText_(reportText) {}
 
 template <typename... Pieces> void ReportLayout::reportLine(const Pieces&... pieces) {
-    if (reportText_) writeLine(*reportText_, kLineEnd, pieces...);
+    writeLine(reportText_, kLineEnd, pieces...);
     writeLine(reportFile_, pieces..., kLineEnd);
 }
 
@@ -51,31 +55,33 @@ template <typename... Pieces> void ReportLayout::csvRow(const Pieces&... pieces)
     writeLine(csvFile_, pieces..., kLineEnd);
 }
 
-void ReportLayout::dayTotalLine(std::string_view label, const TimeAmount& amount) {
+void ReportLayout::dayTotalLine(std::string_view label, const scan::TimeAmount& amount) {
+    if (!reportFile_ && !reportText_) return;
     numbers_.clear();
-    appendTimeAmount(numbers_, amount);
+    scan::appendTimeAmount(numbers_, amount);
     reportLine(label, numbers_);
 }
 
-void ReportLayout::totalsRow(std::string_view label, const TimeAmount& amount) {
+void ReportLayout::totalsRow(std::string_view label, const scan::TimeAmount& amount) {
+    if (!csvFile_) return;
     numbers_.clear();
-    appendTwoDigit(numbers_, amount.hours);
+    scan::appendTwoDigit(numbers_, amount.hours);
     numbers_.push_back(',');
-    appendTwoDigit(numbers_, amount.minutes);
+    scan::appendTwoDigit(numbers_, amount.minutes);
     numbers_.push_back(',');
-    appendTwoDigit(numbers_, amount.seconds);
+    scan::appendTwoDigit(numbers_, amount.seconds);
     csvRow(label, kCsvNoFileFields, numbers_);
 }
 
-void ReportLayout::reportOpening() {
+void ReportLayout::reportOpening(std::string_view today) {
     csvRow(kCsvHeader);
     reportLine(kTitle);
-    reportLine(kCreatedOn, today_);
+    reportLine(kCreatedOn, today);
     reportLine();
     reportLine();
 }
 
-void ReportLayout::dateClosing(std::string_view date, const TimeAmount& dayTotal) {
+void ReportLayout::dateClosing(std::string_view date, const scan::TimeAmount& dayTotal) {
     reportLine(kSeparatorLine);
     dayTotalLine(kDayTotal, dayTotal);
     totalsRow(date, dayTotal);
@@ -88,21 +94,18 @@ void ReportLayout::dateOpening(std::string_view date) {
     reportLine(kDateRule);
 }
 
-void ReportLayout::runLine(const RunLine& run) {
-    const CutRecord& r = run.record;
+void ReportLayout::runLine(const scan::CutRecord& r, bool opensDateBlock) {
     writeLine(reportFile_, kRunIndent, r.cutFileName, kRunSeparator, r.startTime, kRunSeparator,
               r.durationText, kLineEnd);
-    if (reportText_) {
-        // In the window, a date block's later runs stand after a wider separator.
-        writeLine(*reportText_, kLineEnd, kRunIndent, r.cutFileName, kRunSeparator, r.startTime,
-                  run.opensDateBlock ? kRunSeparator : kLaterRunSeparatorInText, r.durationText);
-    }
-    csvRow(run.date, ",", r.cutFileName, ",", r.startTime, ",", r.hoursText, ",", r.minutesText,
+    // In the window, a date block's later runs stand after a wider separator.
+    writeLine(reportText_, kLineEnd, kRunIndent, r.cutFileName, kRunSeparator, r.startTime,
+              opensDateBlock ? kRunSeparator : kLaterRunSeparatorInText, r.durationText);
+    csvRow(r.date, ",", r.cutFileName, ",", r.startTime, ",", r.hoursText, ",", r.minutesText,
            ",", r.secondsText);
 }
 
 void ReportLayout::logEnd(std::string_view firstDate, std::string_view lastDate,
-                          const TimeAmount& total) {
+                          const scan::TimeAmount& total) {
     // The last block's separator and day-total lines came with its date closing.
     reportLine();
     reportLine();
@@ -116,11 +119,17 @@ void ReportLayout::logEnd(std::string_view firstDate, std::string_view lastDate,
     totalsRow(kCsvTotalLabel, total);
 }
 
-std::string dateListItem(const DayItem& day) {
+void ReportLayout::passOn(const LaidOutLines& lines) {
+    passOnTo(reportFile_, lines.reportFile);
+    passOnTo(csvFile_, lines.csvFile);
+    passOnTo(reportText_, lines.reportText);
+}
+
+std::string dateListItem(const scan::DayItem& day) {
     std::string text = day.date;
     text.append(kDateListGap);
-    appendTimeAmount(text, day.total);
+    scan::appendTimeAmount(text, day.total);
     return text;
 }
 
-} // namespace scan
+} // namespace report

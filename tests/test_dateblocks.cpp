@@ -1,0 +1,70 @@
+// Date blocks and totals, added up a batch at a time in log order: the same whichever batches the
+// log comes in, also where a block goes on from one batch into the next.
+#include "scan/dateblocks.h"
+#include "scan/recordsource.h"
+
+#include <QBuffer>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string cut(const std::string& duration, const std::string& date) {
+    return "p.mv,CUT," + duration + ",x,08:00," + date + "\r\n";
+}
+
+struct DaysCase {
+    const char* name;
+    std::string log;
+    std::vector<scan::DayItem> days;
+    scan::TimeAmount total;
+};
+
+class DateBlocks : public ::testing::TestWithParam<DaysCase> {};
+
+TEST_P(DateBlocks, AreTheSameInBatchesOfAnySize) {
+    const DaysCase& row = GetParam();
+    for (size_t blockSize = 1; blockSize <= row.log.size() + 1; ++blockSize) {
+        QBuffer device;
+        device.setData(row.log.data(), static_cast<qsizetype>(row.log.size()));
+        device.open(QIODevice::ReadOnly);
+        scan::RecordSource source(device, blockSize);
+        scan::CutTally tally;
+        while (const scan::RecordBatch* batch = source.next())
+            if (!batch->records.empty()) tally.add(batch->records, batch->days);
+        EXPECT_FALSE(source.error());
+        EXPECT_EQ(tally.totals().days, row.days) << "block size " << blockSize;
+        EXPECT_EQ(tally.totals().total, row.total) << "block size " << blockSize;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, DateBlocks,
+    ::testing::Values(
+        DaysCase{"AReturningDateOpensABlockOfItsOwn",
+                 cut("0:0:0:10", "A") + cut("0:0:0:20", "A") + cut("0:0:1:0", "B") +
+                     cut("0:0:0:5", "A"),
+                 {{"A", {0, 0, 30}, 2}, {"B", {0, 1, 0}, 1}, {"A", {0, 0, 5}, 1}},
+                 {0, 1, 35}},
+        DaysCase{"OtherLinesDoNotSplitABlock",
+                 cut("0:0:0:10", "A") + "q.mv,DRY,0:0:0:1,x,08:00,B\r\n\r\n" +
+                     cut("0:0:0:20", "A"),
+                 {{"A", {0, 0, 30}, 2}},
+                 {0, 0, 30}},
+        DaysCase{"AnEmptyDateFirstOpensABlock",
+                 cut("0:0:0:7", "") + cut("0:0:0:7", "") + cut("0:1:0:0", "A"),
+                 {{"", {0, 0, 14}, 2}, {"A", {1, 0, 0}, 1}},
+                 {1, 0, 14}},
+        DaysCase{"EachSumCarriesOnce",
+                 cut("0:0:0:50", "A") + cut("0:0:0:75", "A") + cut("0:0:0:30", "A"),
+                 {{"A", {0, 2, 35}, 3}},
+                 {0, 2, 35}},
+        DaysCase{"FractionsRoundEverySum",
+                 cut("0:0:0:12.5", "A") + cut("0:0:0:12.5", "A") + cut("0:0:0:1", "A") +
+                     cut("0:0:0:12.5", "B"),
+                 {{"A", {0, 0, 25}, 3}, {"B", {0, 0, 12}, 1}},
+                 {0, 0, 38}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+} // namespace
