@@ -7,8 +7,7 @@ QString unreadableLogTitle() {
 }
 
 QString unreadableLogText(const io::FileProblem& problem) {
-    return QStringLiteral("Sorry, I can't read your system log file:\n\n") +
-           io::describe(problem) +
+    return QStringLiteral("Sorry, I can't read your system log file:\n\n") + io::describe(problem) +
            QStringLiteral("\n\nNo times are shown, since they would be incomplete.");
 }
 

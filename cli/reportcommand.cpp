@@ -139,7 +139,8 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
         return fail(kExitUsage, QStringLiteral("--csv goes without -o (which writes both files)"));
     if (parser.isSet(html)) options.extras.push_back(report::ReportFormat::Html);
     if (parser.isSet(json)) options.extras.push_back(report::ReportFormat::Json);
-    if (options.output.isEmpty() && (options.csv ? size_t{1} : size_t{0}) + options.extras.size() > 1)
+    if (options.output.isEmpty() &&
+        (options.csv ? size_t{1} : size_t{0}) + options.extras.size() > 1)
         return fail(kExitUsage, QStringLiteral("--csv, --html and --json print one at a time "
                                                "(-o NAME writes several files)"));
     if (parser.isSet(dateOrder)) {

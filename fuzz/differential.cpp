@@ -72,14 +72,14 @@ Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes,
     constexpr size_t kBlockSize = 4096;
     report::ScanOutcome scanned = report::scanLog(
         device, kToday,
-        {.reportFile = &report, .csvFile = &csv, .reportText = &text, .collector = &collector},
-        {}, kBlockSize);
+        {.reportFile = &report, .csvFile = &csv, .reportText = &text, .collector = &collector}, {},
+        kBlockSize);
     require(!scanned.failure, "reading from memory never fails");
     report::ReportData collected =
         collector.takeData(report::DateOrder::MonthDayYear, scanned.totals);
 
-    Outputs outputs{report.takeText(), csv.takeText(), text.takeText(),
-                    std::move(scanned.totals), {}};
+    Outputs outputs{
+        report.takeText(), csv.takeText(), text.takeText(), std::move(scanned.totals), {}};
     for (const report::FileTotal& file : collected.files)
         outputs.files.push_back({file.name, file.runs, file.totalSeconds});
     std::sort(outputs.files.begin(), outputs.files.end(),

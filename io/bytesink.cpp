@@ -65,8 +65,7 @@ void StringSink::write(const LinePieces& line) {
 }
 
 BufferedFileSink::BufferedFileSink(QIODevice& device, QString path, Finish finish)
-    : device_(device), path_(std::move(path)), finish_(finish),
-      filling_(newBlock(kBlockSize)),
+    : device_(device), path_(std::move(path)), finish_(finish), filling_(newBlock(kBlockSize)),
       queued_(withRoomFor<Block>(kMaxQueued)),
       free_(withRoomFor<std::unique_ptr<char[]>>(kMaxBlocks)), writer_([this] { writeLoop(); }) {}
 

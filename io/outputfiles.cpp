@@ -51,20 +51,24 @@ public:
     std::optional<FileProblem> complete() {
         completed_ = true;
         const bool written = sink_->flush();
-        std::optional<FileProblem> problem;
-        if (!written) problem = FileProblem{path_, sink_->error()};
-        sink_->abandon(); // everything is written: this only stops the writing thread
-        if (staged_ && !problem && !staged_->flush()) problem = staged_->problem();
+        if (!written) problem_ = FileProblem{path_, sink_->error()};
+        sink_->abandon(); // everything is written, or dropped after a failure: the thread stops
+        if (staged_ && !problem_ && !staged_->flush()) problem_ = staged_->problem();
         if (created_) {
             created_->close();
-            if (!problem && created_->error() != QFileDevice::NoError)
-                problem = FileProblem{path_, created_->errorString()};
+            if (!problem_ && created_->error() != QFileDevice::NoError)
+                problem_ = FileProblem{path_, created_->errorString()};
         }
-        return problem;
+        return problem_;
     }
 
+    // A staged file takes its target's place only once it is complete without a problem: a sink
+    // that failed may have dropped blocks the file never saw, so the file's own checks would
+    // not tell.
     std::optional<FileProblem> commit() {
         if (!staged_) return std::nullopt;
+        if (!completed_) complete();
+        if (problem_) return problem_;
         if (!staged_->commit()) return staged_->problem();
         staged_.reset();
         return std::nullopt;
@@ -94,6 +98,7 @@ private:
     std::unique_ptr<StagedFile> staged_;
     std::unique_ptr<QFile> created_;
     bool completed_ = false;
+    std::optional<FileProblem> problem_; // found when completing
     std::unique_ptr<BufferedFileSink> sink_;
 };
 
@@ -133,9 +138,10 @@ ByteSink* OutputFiles::add(Kind kind, const QString& path, QIODevice* device) {
 }
 
 std::vector<FileProblem> OutputFiles::finish() {
+    std::vector<FileProblem> problems;
+    problems.reserve(outputs_.size()); // before any output is completed: nothing fails after it
     for (const auto& output : outputs_)
         output->finishWriting();
-    std::vector<FileProblem> problems;
     for (const auto& output : outputs_) {
         if (auto problem = output->complete()) problems.push_back(std::move(*problem));
     }

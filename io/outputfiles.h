@@ -38,8 +38,9 @@ public:
     // created files: the problems of those that failed, in the order they were added. Created
     // files stay in place either way.
     std::vector<FileProblem> finish();
-    // Puts the staged outputs in their targets' places, in the order they were added, after a
-    // finish() without problems: the first that fails, and the rest are dropped.
+    // Puts the staged outputs in their targets' places, in the order they were added, after
+    // finish(): the first that fails, and the rest are dropped. An output that did not complete
+    // without a problem is never put in place.
     std::optional<FileProblem> commit();
     // Drops what is not written yet: staged files are discarded, created files removed.
     void abandon();

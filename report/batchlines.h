@@ -43,8 +43,12 @@ private:
         size_t firstBlockEnd = 0;
 
         io::ByteSink* wantedIf(bool wanted) { return wanted ? &sink : nullptr; }
-        std::string_view firstBlock() const { return std::string_view(sink.text()).substr(0, firstBlockEnd); }
-        std::string_view laterBlocks() const { return std::string_view(sink.text()).substr(firstBlockEnd); }
+        std::string_view firstBlock() const {
+            return std::string_view(sink.text()).substr(0, firstBlockEnd);
+        }
+        std::string_view laterBlocks() const {
+            return std::string_view(sink.text()).substr(firstBlockEnd);
+        }
     };
 
     Lines reportFile_;

@@ -1,8 +1,8 @@
 #include "report/htmlpage.h"
 
 #include "report/chunkedout.h"
-#include "report/textescape.h"
 #include "report/displaytext.h"
+#include "report/textescape.h"
 
 #include <algorithm>
 #include <array>
@@ -201,10 +201,10 @@ void header(ChunkedOut& out, const ReportData& data, const PageHeader& pageHeade
     text(out, pageHeader.createdOn);
     out << "</p>\n<p>Log: <code id=\"log-path\">";
     text(out, pageHeader.logPath);
-    out << "</code></p>\n<p class=\"grand\">Total cut time: <span id=\"total\">" << timeOf(data.total)
-        << "</span></p>\n<p>Runs counted: <span id=\"runs\">" << data.runs
-        << "</span>; date blocks: <span id=\"blocks\">"
-        << static_cast<qint64>(data.blocks.size()) << "</span></p>\n</header>\n";
+    out << "</code></p>\n<p class=\"grand\">Total cut time: <span id=\"total\">"
+        << timeOf(data.total) << "</span></p>\n<p>Runs counted: <span id=\"runs\">" << data.runs
+        << "</span>; date blocks: <span id=\"blocks\">" << static_cast<qint64>(data.blocks.size())
+        << "</span></p>\n</header>\n";
 }
 
 void chartSection(ChunkedOut& out, const ReportData& data) {
@@ -363,10 +363,9 @@ Chart chartOf(const ReportData& data) {
                                            "chart shows one by one: ")
                                 .arg(blocks)
                                 .arg(kChartBarLimit);
-    const QString leftOut =
-        data.unparsed.empty()
-            ? QString()
-            : QStringLiteral(" Dates that do not parse are not in the chart.");
+    const QString leftOut = data.unparsed.empty()
+                                ? QString()
+                                : QStringLiteral(" Dates that do not parse are not in the chart.");
     if (auto bars = periodBars(data.weeks)) {
         chart.bars = std::move(*bars);
         chart.note = tooMany + QStringLiteral("each bar is one ISO week, in date order.") + leftOut;
@@ -378,7 +377,8 @@ Chart chartOf(const ReportData& data) {
         for (size_t first = 0; first < blocks; first += perBar) {
             ChartBar bar{displayText(data.blocks[first].date), 0};
             for (size_t i = first; i < std::min(blocks, first + perBar); ++i)
-                bar.totalSeconds = addSeconds(bar.totalSeconds, totalSecondsOf(data.blocks[i].total));
+                bar.totalSeconds =
+                    addSeconds(bar.totalSeconds, totalSecondsOf(data.blocks[i].total));
             chart.bars.push_back(std::move(bar));
         }
         chart.note = tooMany + QStringLiteral("each bar adds up %1 consecutive date blocks, in log "

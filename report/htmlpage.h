@@ -1,7 +1,7 @@
 #pragma once
 
-#include "report/reportdata.h"
 #include "io/bytesink.h"
+#include "report/reportdata.h"
 
 #include <QString>
 #include <vector>

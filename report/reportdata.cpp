@@ -5,9 +5,9 @@
 #include <xmmintrin.h>
 #endif
 #include <cstring>
-#include <unordered_map>
 #include <limits>
 #include <map>
+#include <unordered_map>
 
 namespace report {
 

@@ -7,10 +7,10 @@
 
 #include <QDate>
 #include <QString>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
-#include <cstdint>
 #include <vector>
 
 namespace report {
@@ -62,12 +62,12 @@ struct ReportData {
     scan::TimeAmount total;
     qint64 runs = 0;
     DateOrder dateOrder = DateOrder::MonthDayYear;
-    std::vector<DateBlock> blocks;       // in log order
-    std::vector<FileTotal> files;        // largest total first, then by name
-    std::vector<PeriodTotal> weeks;      // in date order
-    std::vector<PeriodTotal> months;     // in date order
-    std::vector<UnparsedDate> unparsed;  // in the order they first appear
-    std::vector<RunRow> runRows;         // every run, unless there were more than the limit
+    std::vector<DateBlock> blocks;      // in log order
+    std::vector<FileTotal> files;       // largest total first, then by name
+    std::vector<PeriodTotal> weeks;     // in date order
+    std::vector<PeriodTotal> months;    // in date order
+    std::vector<UnparsedDate> unparsed; // in the order they first appear
+    std::vector<RunRow> runRows;        // every run, unless there were more than the limit
     bool runRowsOmitted = false;
 };
 

@@ -20,7 +20,6 @@ void writeReport(ReportFormat format, const ReportData& data, const PageHeader& 
 // Writes the report beside `path` and puts it in place only when it is complete, replacing what
 // stands there. Returns the file and the reason when that fails; `path` is then left as it was.
 std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
-                                                     const ReportData& data,
-                                                     const PageHeader& header);
+                                               const ReportData& data, const PageHeader& header);
 
 } // namespace report

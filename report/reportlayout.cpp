@@ -100,8 +100,8 @@ void ReportLayout::runLine(const scan::CutRecord& r, bool opensDateBlock) {
     // In the window, a date block's later runs stand after a wider separator.
     writeLine(reportText_, kLineEnd, kRunIndent, r.cutFileName, kRunSeparator, r.startTime,
               opensDateBlock ? kRunSeparator : kLaterRunSeparatorInText, r.durationText);
-    csvRow(r.date, ",", r.cutFileName, ",", r.startTime, ",", r.hoursText, ",", r.minutesText,
-           ",", r.secondsText);
+    csvRow(r.date, ",", r.cutFileName, ",", r.startTime, ",", r.hoursText, ",", r.minutesText, ",",
+           r.secondsText);
 }
 
 void ReportLayout::logEnd(std::string_view firstDate, std::string_view lastDate,

@@ -11,7 +11,7 @@ namespace report {
 namespace {
 
 // What the parsing threads make of one batch for the outputs asked for.
-struct BatchWork {
+struct SlotWork {
     BatchLines lines;
     BatchFiles files;
 };
@@ -29,15 +29,15 @@ void writeLogEnd(ReportLayout& layout, const scan::ScanTotals& totals) {
     layout.logEnd(totals.days.front().date, last.date, totals.total);
 }
 
-std::optional<QString> scanInto(QIODevice& log, std::string_view today,
-                                const ScanOutputs& outputs, const scan::ReadProgress& progress,
-                                size_t blockSize, scan::ScanTotals& totals) {
+std::optional<QString> scanAndJoin(QIODevice& log, std::string_view today,
+                                   const ScanOutputs& outputs, const scan::ReadProgress& progress,
+                                   size_t blockSize, scan::ScanTotals& totals) {
     const WantedLines wanted{outputs.reportFile != nullptr, outputs.csvFile != nullptr,
                              outputs.reportText != nullptr};
     // Outlives the source, whose parsing threads work on it.
-    std::array<BatchWork, scan::RecordSource::kSlots> work;
+    std::array<SlotWork, scan::RecordSource::kSlots> work;
     scan::RecordSource source(log, blockSize, [&](const scan::RecordBatch& batch) {
-        BatchWork& mine = work[batch.slot];
+        SlotWork& mine = work[batch.slot];
         if (wanted.any()) mine.lines.layOut(batch.records, batch.days, wanted);
         if (outputs.collector) mine.files.tally(batch.records);
     });
@@ -49,8 +49,9 @@ std::optional<QString> scanInto(QIODevice& log, std::string_view today,
     while (const scan::RecordBatch* batch = source.next()) {
         if (!batch->records.empty()) {
             const scan::BatchJoin join = tally.add(batch->records, batch->days);
-            const BatchWork& done = work[batch->slot];
-            if (wanted.any()) done.lines.joinOnto(layout, batch->records, join, tally.totals().days);
+            const SlotWork& done = work[batch->slot];
+            if (wanted.any())
+                done.lines.joinOnto(layout, batch->records, join, tally.totals().days);
             if (outputs.collector)
                 outputs.collector->join(batch->records, done.files, batch->days, join.firstBlock);
         }
@@ -69,7 +70,7 @@ ScanOutcome scanLog(QIODevice& log, std::string_view today, const ScanOutputs& o
                     const scan::ReadProgress& progress, size_t blockSize) {
     ScanOutcome outcome;
     if (auto thrown = io::exceptionFrom([&] {
-            outcome.failure = scanInto(log, today, outputs, progress, blockSize, outcome.totals);
+            outcome.failure = scanAndJoin(log, today, outputs, progress, blockSize, outcome.totals);
         }))
         outcome.failure = thrown;
     return outcome;

@@ -17,7 +17,7 @@ namespace report {
 struct ScanOutputs {
     io::ByteSink* reportFile = nullptr; // report.tmp, NAME.txt or standard output
     io::ByteSink* csvFile = nullptr;
-    io::ByteSink* reportText = nullptr; // the window's
+    io::ByteSink* reportText = nullptr;   // the window's
     ReportCollector* collector = nullptr; // the data of the page and the JSON
 };
 

@@ -14,13 +14,14 @@ QString inFolder(const QString& folder, const QString& name) {
     return folder + QDir::separator() + name;
 }
 
-// Creates (or empties) report.tmp and csv.tmp in the first folder that takes both; their sinks,
-// or nothing when no folder would take them. The problems of folders passed over are forgotten
-// once one folder works: falling back is not a failure.
 struct TempSinks {
     io::ByteSink* report = nullptr;
     io::ByteSink* csv = nullptr;
 };
+
+// Creates (or empties) report.tmp and csv.tmp in the first folder that takes both, writing
+// threads and all; their sinks, or none when no folder would take them. The problems of folders
+// passed over are forgotten once one folder works: falling back is not a failure.
 TempSinks createTempFiles(io::OutputFiles& files, const QStringList& folders, TempReports& temp) {
     for (const QString& folder : folders) {
         if (folder.isEmpty()) continue;

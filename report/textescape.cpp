@@ -28,12 +28,18 @@ qsizetype appendCodePoint(std::string& out, QStringView text, qsizetype i) {
 
 const char* htmlReference(char16_t c) {
     switch (c) {
-    case '&': return "&amp;";
-    case '<': return "&lt;";
-    case '>': return "&gt;";
-    case '"': return "&quot;";
-    case '\'': return "&#39;";
-    default: return nullptr;
+    case '&':
+        return "&amp;";
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '"':
+        return "&quot;";
+    case '\'':
+        return "&#39;";
+    default:
+        return nullptr;
     }
 }
 

@@ -33,17 +33,24 @@ LogBlock LineBlockReader::newBlock() const {
 
 std::optional<LineStretch> LineBlockReader::read(LogBlock& block) {
     if (ended_) return std::nullopt;
+    // Until the read is done: one that throws half way leaves the unfinished line in doubt, and
+    // nothing is read after it.
+    ended_ = true;
+    std::optional<LineStretch> stretch = readBlock(block);
+    ended_ = !stretch || stretch->last;
+    return stretch;
+}
+
+std::optional<LineStretch> LineBlockReader::readBlock(LogBlock& block) {
     const size_t room = block.capacity - blockSize_;
     char* const fresh = block.bytes.get() + room;
     const qint64 got = log_.read(fresh, static_cast<qint64>(blockSize_));
     if (got < 0) {
-        ended_ = true;
         error_ = log_.errorString();
         return std::nullopt;
     }
     LineStretch stretch{room, room, got, got == 0};
     if (stretch.last) { // the log's last line, if it has no line end
-        ended_ = true;
         placeUnfinishedLine(block, stretch);
         unfinished_ = std::string();
         return stretch;

@@ -47,12 +47,13 @@ public:
     // A new block with room for a read and the usual unfinished line.
     LogBlock newBlock() const;
     // Reads the next block into `block`, which grows when an unfinished line needs more room;
-    // nothing once the log has ended or failed.
+    // nothing once the log has ended or failed, also by an exception.
     std::optional<LineStretch> read(LogBlock& block);
     // Why the log could not be read to its end, once read() has failed.
     const std::optional<QString>& error() const { return error_; }
 
 private:
+    std::optional<LineStretch> readBlock(LogBlock& block);
     void placeUnfinishedLine(LogBlock& block, LineStretch& stretch);
     void keepUnfinishedLine(std::string_view more);
 

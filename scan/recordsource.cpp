@@ -103,19 +103,21 @@ void RecordSource::giveBack(RecordBatch* batch) {
 }
 
 // Reads under the read lock, then parses and works on the batch with the lock let go, while
-// the other thread reads.
-std::optional<size_t> RecordSource::readInto(RecordBatch& batch, RecordReader& reader,
-                                             bool& last) {
+// the other thread reads. The batch's place in the log's order is taken before the read: a read
+// that throws leaves its place empty, so the caller waits there until the failure is told,
+// however far the other thread reads on. The places taken by reads after the log's end lie past
+// its last batch, and are never waited for.
+std::optional<size_t> RecordSource::readInto(RecordBatch& batch, RecordReader& reader, bool& last) {
     std::optional<LineStretch> stretch;
     size_t sequence = 0;
     {
         const std::lock_guard lock(readMutex_);
+        sequence = nextSequence_++;
         stretch = reader_.read(batch.block);
         if (!stretch) {
             if (const auto& failure = reader_.error()) endWith(*failure);
             return std::nullopt;
         }
-        sequence = nextSequence_++;
     }
     batch.bytes = stretch->bytesRead;
     last = stretch->last;

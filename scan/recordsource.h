@@ -70,7 +70,8 @@ private:
     void parseTurns();
     RecordBatch* takeFreeBatch();
     void giveBack(RecordBatch* batch);
-    // Reads the next block into the batch; its place in the log's order, or nothing at the end.
+    // Reads the next block into the batch: its place in the log's order, taken before the read,
+    // or nothing at the end.
     std::optional<size_t> readInto(RecordBatch& batch, RecordReader& reader, bool& last);
     void parse(RecordBatch& batch, std::string_view lines, RecordReader& reader);
     void deliver(RecordBatch* batch, size_t sequence, bool last);

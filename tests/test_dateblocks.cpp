@@ -1,11 +1,16 @@
 // Date blocks and totals, added up a batch at a time in log order: the same whichever batches the
-// log comes in, also where a block goes on from one batch into the next.
+// log comes in, also where a block goes on from one batch into the next; and a log that fails on
+// one reading thread ends the batches of both.
 #include "scan/dateblocks.h"
 #include "scan/recordsource.h"
 
 #include <QBuffer>
+#include <chrono>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -41,30 +46,77 @@ TEST_P(DateBlocks, AreTheSameInBatchesOfAnySize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Logs, DateBlocks,
-    ::testing::Values(
-        DaysCase{"AReturningDateOpensABlockOfItsOwn",
-                 cut("0:0:0:10", "A") + cut("0:0:0:20", "A") + cut("0:0:1:0", "B") +
-                     cut("0:0:0:5", "A"),
-                 {{"A", {0, 0, 30}, 2}, {"B", {0, 1, 0}, 1}, {"A", {0, 0, 5}, 1}},
-                 {0, 1, 35}},
-        DaysCase{"OtherLinesDoNotSplitABlock",
-                 cut("0:0:0:10", "A") + "q.mv,DRY,0:0:0:1,x,08:00,B\r\n\r\n" +
-                     cut("0:0:0:20", "A"),
-                 {{"A", {0, 0, 30}, 2}},
-                 {0, 0, 30}},
-        DaysCase{"AnEmptyDateFirstOpensABlock",
-                 cut("0:0:0:7", "") + cut("0:0:0:7", "") + cut("0:1:0:0", "A"),
-                 {{"", {0, 0, 14}, 2}, {"A", {1, 0, 0}, 1}},
-                 {1, 0, 14}},
-        DaysCase{"EachSumCarriesOnce",
-                 cut("0:0:0:50", "A") + cut("0:0:0:75", "A") + cut("0:0:0:30", "A"),
-                 {{"A", {0, 2, 35}, 3}},
-                 {0, 2, 35}},
-        DaysCase{"FractionsRoundEverySum",
-                 cut("0:0:0:12.5", "A") + cut("0:0:0:12.5", "A") + cut("0:0:0:1", "A") +
-                     cut("0:0:0:12.5", "B"),
-                 {{"A", {0, 0, 25}, 3}, {"B", {0, 0, 12}, 1}},
-                 {0, 0, 38}}),
+    ::testing::Values(DaysCase{"AReturningDateOpensABlockOfItsOwn",
+                               cut("0:0:0:10", "A") + cut("0:0:0:20", "A") + cut("0:0:1:0", "B") +
+                                   cut("0:0:0:5", "A"),
+                               {{"A", {0, 0, 30}, 2}, {"B", {0, 1, 0}, 1}, {"A", {0, 0, 5}, 1}},
+                               {0, 1, 35}},
+                      DaysCase{"OtherLinesDoNotSplitABlock",
+                               cut("0:0:0:10", "A") + "q.mv,DRY,0:0:0:1,x,08:00,B\r\n\r\n" +
+                                   cut("0:0:0:20", "A"),
+                               {{"A", {0, 0, 30}, 2}},
+                               {0, 0, 30}},
+                      DaysCase{"AnEmptyDateFirstOpensABlock",
+                               cut("0:0:0:7", "") + cut("0:0:0:7", "") + cut("0:1:0:0", "A"),
+                               {{"", {0, 0, 14}, 2}, {"A", {1, 0, 0}, 1}},
+                               {1, 0, 14}},
+                      DaysCase{"EachSumCarriesOnce",
+                               cut("0:0:0:50", "A") + cut("0:0:0:75", "A") + cut("0:0:0:30", "A"),
+                               {{"A", {0, 2, 35}, 3}},
+                               {0, 2, 35}},
+                      DaysCase{"FractionsRoundEverySum",
+                               cut("0:0:0:12.5", "A") + cut("0:0:0:12.5", "A") +
+                                   cut("0:0:0:1", "A") + cut("0:0:0:12.5", "B"),
+                               {{"A", {0, 0, 25}, 3}, {"B", {0, 0, 12}, 1}},
+                               {0, 0, 38}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// An exception that takes its time to unwind, so that the other reading thread reads the rest of
+// the log in the meantime.
+struct SlowToUnwind : std::runtime_error {
+    SlowToUnwind() : std::runtime_error("the disk went away") {}
+    SlowToUnwind(const SlowToUnwind&) = default;
+    ~SlowToUnwind() override { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+};
+
+// Serves a log, and throws on its read number `throwAt`.
+class ThrowingDevice final : public QIODevice {
+public:
+    ThrowingDevice(std::string bytes, int throwAt) : bytes_(std::move(bytes)), throwAt_(throwAt) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        if (++reads_ == throwAt_) throw SlowToUnwind();
+        const size_t size = std::min(static_cast<size_t>(maxSize), bytes_.size() - served_);
+        std::memcpy(data, bytes_.data() + served_, size);
+        served_ += size;
+        return static_cast<qint64>(size);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    std::string bytes_;
+    int throwAt_;
+    int reads_ = 0;
+    size_t served_ = 0;
+};
+
+class ReadThatThrows : public ::testing::TestWithParam<int> {};
+
+TEST_P(ReadThatThrows, EndsTheBatchesWithAFailure) {
+    std::string log;
+    for (int i = 0; i < 40; ++i)
+        log += cut("0:0:0:1", "A");
+    ThrowingDevice device(log, GetParam());
+    scan::RecordSource source(device, 64);
+    while (source.next()) {
+    }
+    EXPECT_EQ(source.error(), QStringLiteral("the disk went away"));
+}
+
+INSTANTIATE_TEST_SUITE_P(OnRead, ReadThatThrows, ::testing::Values(1, 2, 3));
 
 } // namespace

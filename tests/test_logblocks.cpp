@@ -18,7 +18,8 @@ Lines readInBlocks(const std::string& bytes, size_t blockSize) {
     scan::LogBlock block = reader.newBlock();
     Lines lines;
     while (const auto stretch = reader.read(block)) {
-        scan::forEachLine(stretch->in(block), [&](std::string_view line) { lines.emplace_back(line); });
+        scan::forEachLine(stretch->in(block),
+                          [&](std::string_view line) { lines.emplace_back(line); });
         if (stretch->last) break;
     }
     EXPECT_FALSE(reader.error());

@@ -12,8 +12,8 @@
 
 namespace {
 std::atomic<bool> failNextBlock{false}; // the next new[] of a block's size throws, on any thread
-thread_local bool noMemoryHere = false;  // every new on this thread throws
-}
+thread_local bool noMemoryHere = false; // every new on this thread throws
+} // namespace
 
 void* operator new(std::size_t size) {
     if (noMemoryHere) throw std::bad_alloc();

@@ -72,8 +72,8 @@ TEST_P(LogBreaksDown, AfterSeveralBlocksLeavesNoTemporaryFile) {
     // 6 MiB of log hand about 9 MiB of report and CSV to the writing threads first.
     BreakingDevice log(cutHeavyLog(8 * kMiB), 6 * kMiB, GetParam().how);
     const QString path = QStringLiteral("/user/mvsys.log");
-    const report::WindowScan result =
-        report::scanForWindow({.logPath = path, .tempFolders = {dir.path()}, .today = "7/12/2026"}, log);
+    const report::WindowScan result = report::scanForWindow(
+        {.logPath = path, .tempFolders = {dir.path()}, .today = "7/12/2026"}, log);
 
     ASSERT_TRUE(result.logProblem);
     EXPECT_EQ(result.logProblem->path, path);
@@ -127,8 +127,8 @@ TEST_F(FullDisk, AfterSeveralBlocksTheCommandTellsWhichFileAndCommitsNone) {
     const auto [status, out, err] =
         runCommand(fake, {QStringLiteral("-o"), name, fake.setting + QStringLiteral("/mvsys.log")});
     EXPECT_EQ(status, platform::kExitWriteFailed);
-    EXPECT_TRUE(err.contains(QDir::toNativeSeparators(name).toLocal8Bit() + ".csv: " +
-                             reason().toLocal8Bit()))
+    EXPECT_TRUE(err.contains(QDir::toNativeSeparators(name).toLocal8Bit() +
+                             ".csv: " + reason().toLocal8Bit()))
         << err.toStdString();
     EXPECT_TRUE(QDir(root.filePath(QStringLiteral("out"))).isEmpty()); // nothing left behind
 }

@@ -51,12 +51,12 @@ Written scanned(const QByteArray& log, size_t blockSize, const report::WantedLin
     device.setData(log);
     device.open(QIODevice::ReadOnly);
     io::StringSink reportFile, csvFile, reportText;
-    const report::ScanOutcome outcome = report::scanLog(
-        device, kToday,
-        {.reportFile = wanted.reportFile ? &reportFile : nullptr,
-         .csvFile = wanted.csvFile ? &csvFile : nullptr,
-         .reportText = wanted.reportText ? &reportText : nullptr},
-        {}, blockSize);
+    const report::ScanOutcome outcome =
+        report::scanLog(device, kToday,
+                        {.reportFile = wanted.reportFile ? &reportFile : nullptr,
+                         .csvFile = wanted.csvFile ? &csvFile : nullptr,
+                         .reportText = wanted.reportText ? &reportText : nullptr},
+                        {}, blockSize);
     EXPECT_FALSE(outcome.failure);
     Written written{reportFile.takeText(), csvFile.takeText(), reportText.takeText(), {}};
     for (const scan::DayItem& day : outcome.totals.days)
@@ -151,7 +151,8 @@ private:
 TEST(LogAccess, AReadFailurePartWayIsReportedWithItsReason) {
     FailingDevice device;
     io::StringSink report;
-    const report::ScanOutcome outcome = report::scanLog(device, kToday, {.reportFile = &report}, {}, 64);
+    const report::ScanOutcome outcome =
+        report::scanLog(device, kToday, {.reportFile = &report}, {}, 64);
     EXPECT_EQ(outcome.failure, QStringLiteral("Input/output error"));
     EXPECT_TRUE(outcome.totals.days.empty());
 }

@@ -1,8 +1,8 @@
+#include "io/bytesink.h"
+#include "report/displaytext.h"
 #include "report/htmlpage.h"
 #include "report/jsonreport.h"
 #include "report/reportdata.h"
-#include "io/bytesink.h"
-#include "report/displaytext.h"
 #include "report/reportscan.h"
 #include "testfiles.h"
 
@@ -87,7 +87,8 @@ TEST_P(WebReportGolden, JsonReadsBackAsTheScansTotals) {
 
     const auto secondsOf = [](const QJsonObject& o) {
         return o[QLatin1String("hours")].toInteger() * 3600 +
-               o[QLatin1String("minutes")].toInteger() * 60 + o[QLatin1String("seconds")].toInteger();
+               o[QLatin1String("minutes")].toInteger() * 60 +
+               o[QLatin1String("seconds")].toInteger();
     };
     const QJsonObject total = root[QLatin1String("total")].toObject();
     EXPECT_EQ(root[QLatin1String("schema")].toInt(), 1);
@@ -126,7 +127,8 @@ TEST_P(WebReportGolden, JsonReadsBackAsTheScansTotals) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Logs, WebReportGolden,
-                         ::testing::Values("two_dates", "blocks", "arithmetic", "hostile", "empty"));
+                         ::testing::Values("two_dates", "blocks", "arithmetic", "hostile",
+                                           "empty"));
 
 struct DateRow {
     const char* text;
@@ -181,10 +183,9 @@ TEST(DateOrders, FollowTheFormatsOrderAndTheirNames) {
 QByteArray datedLog(int blocks, int step, bool parses = true) {
     QByteArray log;
     for (int i = 0; i < blocks; ++i) {
-        const QByteArray date = parses ? QDate(2000, 1, 1).addDays(qint64{i} * step)
-                                             .toString(Qt::ISODate)
-                                             .toLatin1()
-                                       : "x" + QByteArray::number(i);
+        const QByteArray date =
+            parses ? QDate(2000, 1, 1).addDays(qint64{i} * step).toString(Qt::ISODate).toLatin1()
+                   : "x" + QByteArray::number(i);
         log += "p.mv,CUT,0:1:0:0,m,08:00:00," + date + "\r\n";
     }
     return log;
