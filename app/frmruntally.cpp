@@ -20,12 +20,24 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
+#include <QWindow>
+#include <algorithm>
 
 namespace {
 
 const QString kTitle = QStringLiteral("Milvane Runtally");
 constexpr QSize kClientSize(397, 580);
+constexpr QRect kReportBox(16, 80, 361, 433);
+constexpr QRect kSaveButton(128, 544, 145, 25);
+// Where a screen is too small for the window, the report box gives up height down to this; it
+// scrolls, and the rest of the window keeps every control and caption whole.
+constexpr int kShortestReportBox = 120;
+// The window's frame where the platform has not told it yet (before the window is first shown):
+// a title bar and borders as Windows draws them at any display scale, in device-independent
+// pixels, with some to spare.
+constexpr QMargins kFrameEstimate(8, 40, 8, 8);
 
 // The layout is in fixed pixels, made for an 8-point dialog font; the platform's larger default
 // font would clip the captions. Fonts with the dialog font's metrics come first.
@@ -92,10 +104,10 @@ void frmRuntally::buildControls() {
     lstDaily->setEditable(false);
 
     txtReport = new ReportView(this);
-    txtReport->setGeometry(16, 80, 361, 433);
+    txtReport->setGeometry(kReportBox);
 
     cmdCreateReport = new QPushButton(QStringLiteral("Save reports?"), this);
-    cmdCreateReport->setGeometry(128, 544, 145, 25);
+    cmdCreateReport->setGeometry(kSaveButton);
     connect(cmdCreateReport, &QPushButton::clicked, this, &frmRuntally::cmdCreateReport_Click);
     connect(txtReport, &ReportView::showAsWebPageRequested, this, &frmRuntally::showAsWebPage);
 
@@ -108,6 +120,26 @@ void frmRuntally::buildControls() {
     setTabOrder(txtCut, lstDaily);
     setTabOrder(lstDaily, cmdCreateReport);
     setTabOrder(cmdCreateReport, txtReport);
+}
+
+void frmRuntally::fitToScreen() {
+    QMargins frame = kFrameEstimate;
+    if (const QWindow* native = windowHandle(); native && !native->frameMargins().isNull())
+        frame = native->frameMargins();
+    fitInto(screen()->availableGeometry(), frame);
+}
+
+void frmRuntally::fitInto(const QRect& availableArea, const QMargins& frame) {
+    const int room = availableArea.height() - frame.top() - frame.bottom();
+    const int cut = std::clamp(kClientSize.height() - room, 0,
+                               kReportBox.height() - kShortestReportBox);
+    setFixedSize(kClientSize.width(), kClientSize.height() - cut);
+    txtReport->setGeometry(kReportBox.adjusted(0, 0, 0, -cut));
+    cmdCreateReport->setGeometry(kSaveButton.translated(0, -cut));
+    if (cut == 0) return; // where the system places a new window
+    const int frameWidth = width() + frame.left() + frame.right();
+    move(availableArea.left() + std::max(0, (availableArea.width() - frameWidth) / 2),
+         availableArea.top());
 }
 
 platform::ExitStatus frmRuntally::Form_Load() {

@@ -27,6 +27,14 @@ class frmRuntally final : public QWidget {
 public:
     explicit frmRuntally(platform::Platform& platform, QWidget* parent = nullptr);
 
+    // Fits the window into the screen it opens on, frame and all, before it is first shown: as
+    // laid out where the screen's available area holds it. Where it does not (a laptop's screen
+    // at a display scale of 150 %), the report box gives up height and the save button moves up
+    // with the window's bottom edge, so that every control stays on the screen; the window then
+    // opens at the top of the area.
+    void fitToScreen();
+    void fitInto(const QRect& availableArea, const QMargins& frame);
+
     // Runs the log scan before the window is first shown. Returns platform::kExitOk when the window
     // is to be shown; otherwise the program ends with that status and without the window.
     platform::ExitStatus Form_Load();

@@ -24,6 +24,7 @@ int main(int argc, char* argv[]) {
         return status;
     if (endedFromOutside) return platform::kExitOk; // while a message of the scan was open
     platform.setDialogParent(&window);
+    window.fitToScreen();
     window.show();
     return QApplication::exec();
 }

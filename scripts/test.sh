@@ -6,12 +6,14 @@
 #             tests that run the scan's threads, built with ThreadSanitizer;
 #   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120);
 #   package   the Debian package built, unpacked and its program run (scripts/package-check.sh);
+#   screens   the window on laptop screens at 100, 125, 150 and 200 % under a virtual display:
+#             it fits, and its button opens the Save As dialog (scripts/screen-check.sh);
 #   windows   the Windows build under Wine: the suite, the same bytes as on Linux, the registry,
 #             and the zip in a clean prefix (scripts/windows.sh; skipped without the toolchain);
 #   browser   the HTML report opened in headless Chromium (scripts/browser-check.sh).
 # RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package windows browser}"
+stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package screens windows browser}"
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
@@ -47,6 +49,9 @@ if [[ " $stages " == *" fuzz "* ]]; then
 fi
 if [[ " $stages " == *" package "* ]]; then
     bash "$REPO/scripts/package-check.sh"
+fi
+if [[ " $stages " == *" screens "* ]]; then
+    bash "$REPO/scripts/screen-check.sh"
 fi
 if [[ " $stages " == *" windows "* ]]; then
     bash "$REPO/scripts/windows.sh" | tee -a "$results"

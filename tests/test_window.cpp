@@ -50,6 +50,40 @@ TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
     EXPECT_EQ(seen, order);
 }
 
+struct FitRow {
+    const char* name;
+    QRect availableArea; // in device-independent pixels, as Qt gives it at the screen's scale
+    int clientHeight;
+    bool moved; // to the area's top, as the window had to give up height
+};
+
+class WindowFit : public Window, public ::testing::WithParamInterface<FitRow> {};
+
+// Where the screen is too small, the save button stays on it, and so does every other control.
+TEST_P(WindowFit, KeepsEveryControlOnTheScreen) {
+    const FitRow& row = GetParam();
+    const QMargins frame(8, 31, 8, 8);
+    window.fitInto(row.availableArea, frame);
+    EXPECT_EQ(window.size(), QSize(397, row.clientHeight));
+    const QRect button = control<QWidget>("cmdCreateReport")->geometry();
+    EXPECT_EQ(button, QRect(128, row.clientHeight - 36, 145, 25));
+    EXPECT_EQ(control<QWidget>("txtReport")->geometry().bottom(), button.top() - 32);
+    if (row.moved) {
+        EXPECT_EQ(window.y(), row.availableArea.top());
+        if (row.clientHeight > 267) { // the shortest window fits
+            EXPECT_LE(frame.top() + button.bottom(), row.availableArea.bottom());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, WindowFit,
+    ::testing::Values(FitRow{"ThatHoldItLeaveItAsItIs", {0, 0, 1366, 728}, 580, false},
+                      FitRow{"At150PercentOn1366x768", {0, 0, 910, 480}, 441, true},
+                      FitRow{"At125PercentOn1280x800", {0, 0, 1024, 608}, 569, true},
+                      FitRow{"TheReportBoxKeepsSomeRoom", {0, 0, 640, 200}, 267, true}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 TEST_F(Window, PickingADateChangesNothingElse) {
     useLog("blocks");
     ASSERT_EQ(window.Form_Load(), platform::kExitOk);
