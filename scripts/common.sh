@@ -3,6 +3,12 @@
 set -euo pipefail
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${RUNTALLY_BUILD_DIR:-$REPO/build}"
+# Builds and packages made from one commit are the same bytes, wherever and whenever they are
+# made: every time stamp that a tool writes (in the executables, the resources, the packages) is
+# the commit's.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && commit_time=$(git -C "$REPO" log -1 --format=%ct 2>/dev/null); then
+    export SOURCE_DATE_EPOCH="$commit_time"
+fi
 
 # Debian packages the build and the tests need.
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev)
@@ -20,6 +26,15 @@ install_missing() {
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
         "${missing[@]}"
+}
+
+# Where the packages go, with SHA256SUMS beside them for anyone to check a download against.
+DIST="${RUNTALLY_DIST_DIR:-$REPO/dist}"
+publish_packages() {
+    mkdir -p "$DIST"
+    cp "$@" "$DIST/"
+    (cd "$DIST" && rm -f SHA256SUMS && sha256sum -- runtally[-_]* >SHA256SUMS.new &&
+        mv SHA256SUMS.new SHA256SUMS)
 }
 
 build() {

@@ -4,7 +4,8 @@
 # and the installed program started on the sample log under a virtual display with its folder
 # read-only (as a system folder is to a user): the temporary files must go to the per-user data
 # folder and the window must show exactly what a portable run shows. The window is closed the
-# way a user can: "Save reports?", then Cancel, which ends the program and deletes them.
+# way a user can: "Save reports?", then Cancel, which ends the program and deletes them. The
+# package goes into dist/ (common.sh); with RUNTALLY_PACKAGES_ONLY=1 the script stops there.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(dpkg-dev desktop-file-utils xvfb xauth xdotool imagemagick)
 install_missing
@@ -12,7 +13,9 @@ BUILD="${RUNTALLY_PACKAGE_BUILD_DIR:-$REPO/build-package}"
 build -DRUNTALLY_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 (cd "$BUILD" && rm -f runtally_*.deb && cpack -G DEB >/dev/null)
 deb=$(ls "$BUILD"/runtally_*.deb)
+publish_packages "$deb"
 echo "package: $deb"
+[ "${RUNTALLY_PACKAGES_ONLY:-0}" = 1 ] && exit 0
 dpkg-deb -f "$deb" Package Version Depends
 
 scratch=$(mktemp -d)

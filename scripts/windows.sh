@@ -7,11 +7,18 @@
 #      from the "Created on" date, which follows each system's short date format;
 #   3. finds the log through the registry, and without the setting says "Can't find log file"
 #      with exit status 2;
-#   4. builds the zip, unpacks it into a fresh Wine prefix holding nothing else, runs the report
+#   4. builds the zip (cmake --build build-win --target zip), unpacks it into a fresh Wine prefix holding nothing else, runs the report
 #      command there, and starts the window under a virtual display with the windows platform:
 #      the window appears, "Save reports?" saves through the Save As dialog that Windows gives,
-#      the window closes and its temporary files go.
-# Where the toolchain is missing (a clone of one's own), it says so and skips.
+#      the window closes and its temporary files go;
+#   5. builds the MSI and installs it silently into another fresh prefix: the zip's files in
+#      Program Files\Runtally, the Start-menu shortcut, the entry in the installed programs; the
+#      installed programs at work, the window at Wine's 150 % display setting on a 1366 x 768
+#      screen; an MSI of a higher version upgrading it to one entry, the older one refused; and
+#      the uninstall, which leaves a saved report alone.
+# The zip and the MSI go into dist/ (common.sh). With RUNTALLY_PACKAGES_ONLY=1 it builds the
+# programs and the packages alone, and tests nothing. Where the toolchain is missing (a clone of
+# one's own), it says so and skips.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 TOOLCHAINS="${RUNTALLY_WINDOWS_TOOLCHAINS:-$REPO/../shared/toolchains}"
 QT_TARBALL="$TOOLCHAINS/qt6.4.2-mingw64-posix.tar.gz"
@@ -20,7 +27,8 @@ if [ ! -f "$QT_TARBALL" ] || [ ! -f "$TOOLCHAINS/mingw-w64-x86_64.cmake" ]; then
     exit 0
 fi
 TOOLCHAINS="$(cd "$TOOLCHAINS" && pwd)"
-PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 fonts-dejavu-core xvfb xauth xdotool unzip)
+PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 fonts-dejavu-core xvfb xauth xdotool unzip zip
+           wixl)
 install_missing
 
 WIN="${RUNTALLY_WINDOWS_BUILD_DIR:-$REPO/build-win}"
@@ -40,11 +48,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cmake -S "$REPO" -B "$WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRUNTALLY_TESTS=ON \
+packages_only=${RUNTALLY_PACKAGES_ONLY:-0}
+tests=ON
+[ "$packages_only" = 1 ] && tests=OFF
+cmake -S "$REPO" -B "$WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRUNTALLY_TESTS=$tests \
     -DRUNTALLY_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAINS/mingw-w64-x86_64.cmake" \
     -DQT_MINGW_PREFIX="$QT_MINGW_PREFIX" -DCMAKE_PREFIX_PATH="$QT_MINGW_PREFIX" \
     -DQT_HOST_PATH=/usr >/dev/null
 cmake --build "$WIN" -j2
+if [ "$packages_only" = 1 ]; then
+    cmake --build "$WIN" --target zip >/dev/null
+    cmake --build "$WIN" --target msi >/dev/null
+    publish_packages "$WIN"/runtally-*-win64.zip "$WIN"/runtally-*-win64.msi
+    exit 0
+fi
 # The Linux build gives the bytes to compare with.
 [ -f "$BUILD/build.ninja" ] || cmake -S "$REPO" -B "$BUILD" -G Ninja >/dev/null
 cmake --build "$BUILD" -j2 --target runtally-report >/dev/null
@@ -111,8 +128,9 @@ grep -q "Sorry, I can't find your system log file" "$scratch/missing.err" ||
 echo "windows: the log found through the registry; without the setting, \"Can't find log file\" and status 2"
 
 # 4. The zip, in a prefix that holds nothing else.
-(cd "$WIN" && rm -f runtally-*-win64.zip && cpack -G ZIP >/dev/null)
+cmake --build "$WIN" --target zip >/dev/null
 zip=$(ls "$WIN"/runtally-*-win64.zip)
+publish_packages "$zip"
 unzip -q "$zip" -d "$scratch/unpacked"
 folder=$(ls -d "$scratch"/unpacked/runtally-*-win64)
 for file in runtally.exe runtally-report.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
@@ -170,3 +188,113 @@ clean xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     done' _ "$folder" "$WIN/windows-window.png"
 echo "windows: the unpacked runtally.exe opened its window, saved weekly.txt and weekly.csv through" \
     "the Save As dialog, closed, and left no temporary file"
+
+# 5. The MSI, in a prefix that holds nothing else.
+cmake --build "$WIN" --target msi >/dev/null
+msi=$(ls "$WIN"/runtally-*-win64.msi)
+publish_packages "$msi"
+version=$(basename "$msi" | sed -E 's/^runtally-(.*)-win64\.msi$/\1/')
+machine="$scratch/machine"
+installed="$machine/drive_c/Program Files/Runtally"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+on_machine() {
+    env -u WINEPATH -u QT_QPA_PLATFORM -u WINEQT_QPA_PLATFORM WINEPREFIX="$machine" \
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" "$@"
+}
+msiexec() { on_machine wine msiexec "$@" >/dev/null 2>&1; }
+# The versions in the installed programs' entries named "Milvane Runtally", one a line.
+entries() {
+    on_machine wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | awk '
+        /^HKEY_/ { name = ""; shown = "" }
+        /^ +DisplayName +REG_SZ +Milvane Runtally$/ { name = 1 }
+        /^ +DisplayVersion +REG_SZ / { shown = $3 }
+        name && shown { print shown; name = "" }'
+}
+mkdir -p "$machine"
+on_machine wineserver -p
+on_machine wineboot -i >/dev/null 2>&1 || true
+msiexec /i "$(winpath "$msi")" /qn || { echo "the silent install failed"; exit 1; }
+unzip -Z1 "$zip" | grep -v '/$' | sed 's|^[^/]*/|./|' | sort >"$scratch/zip-files"
+(cd "$installed" && find . -type f | sort) >"$scratch/installed-files"
+cmp -s "$scratch/zip-files" "$scratch/installed-files" ||
+    { echo "the MSI installs other files than the zip holds:"; diff "$scratch/zip-files" "$scratch/installed-files"; exit 1; }
+while read -r file; do
+    same_bytes "$folder/$file" "$installed/$file" "the installed $file"
+done <"$scratch/zip-files"
+shortcut=$(find "$machine/drive_c" -path "*Start Menu/Programs/Milvane Runtally.lnk" | head -1)
+[ -n "$shortcut" ] || { echo "no Start-menu shortcut \"Milvane Runtally\""; exit 1; }
+[ "$(entries)" = "$version" ] || { echo "installed programs: \"$(entries)\", not one entry of $version"; exit 1; }
+on_machine wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -q 'Publisher *REG_SZ *Runtally$' ||
+    { echo "the entry names no publisher"; exit 1; }
+on_machine wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' |
+    grep -q 'ProductIcon *REG_SZ *.*runtally\.ico$' || { echo "no icon for the installed programs' entry"; exit 1; }
+cmp -s "$REPO/app/icons/runtally.ico" \
+    "$(find "$machine/drive_c/windows/Installer" -name runtally.ico | head -1)" ||
+    { echo "the entry's icon is not the program's"; exit 1; }
+echo "windows: $(basename "$msi") installs silently: the zip's files in Program Files\\Runtally," \
+    "the Start-menu shortcut, one entry of version $version with its publisher and icon"
+
+on_machine wine "$installed/runtally-report.exe" "$(winpath "$REPO/sample/userdata/mvsys.log")" \
+    >"$scratch/installed.txt"
+same_report "$scratch/bytes/mvsys/linux.txt" "$scratch/installed.txt" "the installed runtally-report.exe"
+
+# The installed window at Wine's 150 % (144 dpi) on a laptop's screen, saved through it.
+on_machine wine reg add "$setting" /v uUsrPath /t REG_SZ /d "$(winpath "$REPO/sample/userdata")" /f \
+    >/dev/null 2>&1
+on_machine wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
+    >/dev/null 2>&1
+on_machine wineserver -k
+on_machine wineserver -w
+local_data="$machine/drive_c/users/$(id -un)/AppData/Local/runtally"
+on_machine xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
+    installed=$1 shot=$2 local_data=$3
+    wine "$installed/runtally.exe" & pid=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Milvane Runtally$" | head -1)
+    [ -n "$window" ] || { echo "no window titled Milvane Runtally"; exit 1; }
+    sleep 2
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "windows: the installed window at 144 dpi: ${WIDTH} x ${HEIGHT} at ${X},${Y} on a 1366 x 768 screen"
+    [ "$WIDTH" -gt 397 ] || { echo "the window is not scaled"; kill $pid; exit 1; }
+    [ "$Y" -ge 0 ] && [ $((Y + HEIGHT)) -le 768 ] || { echo "the window does not fit the screen"; kill $pid; exit 1; }
+    command -v import >/dev/null && import -window root "$shot"
+    test -f "$installed/report.tmp" || test -f "$local_data/report.tmp" ||
+        { echo "no report.tmp while the window is open"; kill $pid; exit 1; }
+    # The middle of "Save reports?": 200 pixels from the left, 23 above the bottom, at 150 %.
+    xdotool mousemove $((X + 300)) $((Y + HEIGHT - 35)) click 1
+    dialog=$(timeout 20 xdotool search --sync --onlyvisible \
+        --name "^Select a name and location for your report$" 2>/dev/null | head -1)
+    [ -n "$dialog" ] || { echo "a click on the button opened no Save As dialog"; kill $pid; exit 1; }
+    sleep 1
+    xdotool key End shift+Home && xdotool type --delay 50 "weekly" && xdotool key Return
+    for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+    if kill -0 $pid 2>/dev/null; then echo "the program did not end after the save"; kill $pid; exit 1; fi
+    for file in report.tmp csv.tmp; do
+        test ! -e "$installed/$file" -a ! -e "$local_data/$file" || { echo "$file left after closing"; exit 1; }
+    done' _ "$installed" "$WIN/windows-window-150.png" "$local_data"
+saved=$(find "$machine/drive_c" -name weekly.txt | head -1)
+[ -n "$saved" ] || { echo "no weekly.txt saved"; exit 1; }
+same_report "$scratch/bytes/mvsys/linux.txt" "$saved" "the report saved through the installed window"
+echo "windows: the installed runtally.exe fits the screen at 150 %, saved weekly.txt through its" \
+    "button, closed, and left no temporary file"
+
+# A higher version replaces it and leaves one entry; the older one is then refused.
+IFS=. read -r major minor patch <<<"$version"
+newer_version="$major.$minor.$((patch + 1))"
+newer="$scratch/runtally-$newer_version-win64.msi"
+cmake -DSTAGE="$(ls -d "$WIN"/package/runtally-*-win64)" -DVERSION="$newer_version" -DPUBLISHER=Runtally \
+    -DICON="$REPO/app/icons/runtally.ico" -DWIXL="$(command -v wixl)" -DOUTPUT="$newer" \
+    -P "$REPO/cmake/BuildMsi.cmake" >/dev/null
+msiexec /i "$(winpath "$newer")" /qn || { echo "the upgrade failed"; exit 1; }
+[ "$(entries)" = "$newer_version" ] || { echo "after the upgrade: \"$(entries)\", not one entry of $newer_version"; exit 1; }
+if msiexec /i "$(winpath "$msi")" /qn; then echo "the older version was installed over the newer"; exit 1; fi
+[ "$(entries)" = "$newer_version" ] || { echo "after the refused downgrade: \"$(entries)\""; exit 1; }
+echo "windows: version $newer_version upgrades $version to one entry; $version is then refused"
+
+msiexec /x "$(winpath "$newer")" /qn || { echo "the uninstall failed"; exit 1; }
+left=$(cd "$machine/drive_c/Program Files" && find Runtally -type f 2>/dev/null | grep -v '/weekly\.\(txt\|csv\)$' || true)
+[ -z "$left" ] || { echo "left after the uninstall: $left"; exit 1; }
+[ -z "$(entries)" ] || { echo "an entry is left after the uninstall"; exit 1; }
+[ -z "$(find "$machine/drive_c" -path "*Start Menu/Programs/Milvane Runtally.lnk")" ] ||
+    { echo "the shortcut is left after the uninstall"; exit 1; }
+[ -f "$saved" ] || { echo "the uninstall removed the saved report"; exit 1; }
+echo "windows: the uninstall removes every installed file, the shortcut and the entry, and leaves the saved report"
