@@ -4,7 +4,7 @@
 # and DLL they hold) must be the same bytes. The MSIs must hold the same tables and streams
 # (msidump, from Debian's msitools): wixl writes a fresh package code and the time it made the
 # file into the summary information, which is left out of the comparison.
-#   scripts/reproducible-check.sh [COMMIT]   (default HEAD; about 10 minutes on 2 cores)
+#   scripts/reproducible-check.sh [COMMIT]   (default HEAD; two to three minutes on 2 cores)
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(msitools)
 install_missing
@@ -31,7 +31,7 @@ msi_tables() {
     mkdir -p "$dump"
     msidump --directory "$dump" --tables --streams "$1" >/dev/null
     sed -i -E '/^(9|12|13)\t/d' "$dump/_SummaryInformation.idt"
-    rm "$dump/_Streams/SummaryInformation"
+    rm -f "$dump"/_Streams/*SummaryInformation # its name starts with a control character
     echo "$dump"
 }
 first="${trees[0]}/dist" second="${trees[1]}/dist"
@@ -39,10 +39,11 @@ differ=0
 for package in "$first"/runtally[-_]*; do
     name=$(basename "$package")
     if [[ "$name" == *.msi ]]; then
-        if diff -r "$(msi_tables "$package" first)" "$(msi_tables "$second/$name" second)" >/dev/null; then
+        if diff -r "$(msi_tables "$package" first)" "$(msi_tables "$second/$name" second)" \
+            >"$scratch/msi.diff"; then
             echo "reproducible: $name: the same tables and streams"
         else
-            echo "reproducible: $name: the tables differ"; differ=1
+            echo "reproducible: $name: the tables differ:"; head -20 "$scratch/msi.diff"; differ=1
         fi
     elif cmp -s "$package" "$second/$name"; then
         echo "reproducible: $name: the same bytes ($(sha256sum "$package" | cut -c1-16)...)"

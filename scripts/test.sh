@@ -10,10 +10,12 @@
 #             it fits, and its button opens the Save As dialog (scripts/screen-check.sh);
 #   windows   the Windows build under Wine: the suite, the same bytes as on Linux, the registry,
 #             and the zip in a clean prefix (scripts/windows.sh; skipped without the toolchain);
-#   browser   the HTML report opened in headless Chromium (scripts/browser-check.sh).
+#   browser   the HTML report opened in headless Chromium (scripts/browser-check.sh);
+#   reproducible  the packages of the commit built twice, in two clones, and compared
+#             (scripts/reproducible-check.sh).
 # RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package screens windows browser}"
+stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package screens windows browser reproducible}"
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
@@ -58,6 +60,9 @@ if [[ " $stages " == *" windows "* ]]; then
 fi
 if [[ " $stages " == *" browser "* ]]; then
     bash "$REPO/scripts/browser-check.sh" | tee -a "$results"
+fi
+if [[ " $stages " == *" reproducible "* ]]; then
+    bash "$REPO/scripts/reproducible-check.sh"
 fi
 
 # One closing line for all stages: CTest's counts, and GoogleTest's where a whole suite ran as one
