@@ -28,7 +28,7 @@ if [ ! -f "$QT_TARBALL" ] || [ ! -f "$TOOLCHAINS/mingw-w64-x86_64.cmake" ]; then
 fi
 TOOLCHAINS="$(cd "$TOOLCHAINS" && pwd)"
 PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 fonts-dejavu-core xvfb xauth xdotool unzip zip
-           wixl)
+           wixl msitools)
 install_missing
 
 WIN="${RUNTALLY_WINDOWS_BUILD_DIR:-$REPO/build-win}"
@@ -287,6 +287,8 @@ cmake -DSTAGE="$(ls -d "$WIN"/package/runtally-*-win64)" -DVERSION="$newer_versi
 msiexec /i "$(winpath "$newer")" /qn || { echo "the upgrade failed"; exit 1; }
 [ "$(entries)" = "$newer_version" ] || { echo "after the upgrade: \"$(entries)\", not one entry of $newer_version"; exit 1; }
 if msiexec /i "$(winpath "$msi")" /qn; then echo "the older version was installed over the newer"; exit 1; fi
+msiinfo export "$msi" LaunchCondition | grep -q 'A newer version of Milvane Runtally is already installed\.' ||
+    { echo "the MSI has no message for a refused downgrade"; exit 1; }
 [ "$(entries)" = "$newer_version" ] || { echo "after the refused downgrade: \"$(entries)\""; exit 1; }
 echo "windows: version $newer_version upgrades $version to one entry; $version is then refused"
 
