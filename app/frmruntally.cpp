@@ -34,9 +34,9 @@ constexpr QRect kSaveButton(128, 544, 145, 25);
 // Where a screen is too small for the window, the report box gives up height down to this; it
 // scrolls, and the rest of the window keeps every control and caption whole.
 constexpr int kShortestReportBox = 120;
-// The window's frame where the platform has not told it yet (before the window is first shown):
-// a title bar and borders as Windows draws them at any display scale, in device-independent
-// pixels, with some to spare.
+// The window's frame where the platform does not tell it before the window is shown (X11, where
+// the window manager adds it later): a title bar and borders as large as Windows draws them at
+// any display scale, in device-independent pixels, with some to spare.
 constexpr QMargins kFrameEstimate(8, 40, 8, 8);
 
 // The layout is in fixed pixels, made for an 8-point dialog font; the platform's larger default
@@ -123,9 +123,9 @@ void frmRuntally::buildControls() {
 }
 
 void frmRuntally::fitToScreen() {
-    QMargins frame = kFrameEstimate;
-    if (const QWindow* native = windowHandle(); native && !native->frameMargins().isNull())
-        frame = native->frameMargins();
+    create(); // on Windows the frame is known once the native window exists
+    QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull()) frame = kFrameEstimate;
     fitInto(screen()->availableGeometry(), frame);
 }
 

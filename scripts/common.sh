@@ -1,6 +1,7 @@
 # Shared by the scripts here: installs what is missing and builds the project.
 # Source it; it sets REPO and BUILD.
 set -euo pipefail
+umask 022 # packages carry the modes of the files and folders they are made from
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${RUNTALLY_BUILD_DIR:-$REPO/build}"
 # Builds and packages made from one commit are the same bytes, wherever and whenever they are
@@ -28,12 +29,17 @@ install_missing() {
         "${missing[@]}"
 }
 
-# Where the packages go, with SHA256SUMS beside them for anyone to check a download against.
+# Where the packages go, with SHA256SUMS beside them for anyone to check a download against. A
+# package replaces the one of its kind (.deb, .zip, .msi) that is there, of whatever version.
 DIST="${RUNTALLY_DIST_DIR:-$REPO/dist}"
 publish_packages() {
     mkdir -p "$DIST"
-    cp "$@" "$DIST/"
-    (cd "$DIST" && rm -f SHA256SUMS && sha256sum -- runtally[-_]* >SHA256SUMS.new &&
+    local package
+    for package in "$@"; do
+        rm -f "$DIST"/runtally*."${package##*.}"
+        cp "$package" "$DIST/"
+    done
+    (cd "$DIST" && rm -f SHA256SUMS && LC_ALL=C sha256sum -- runtally[-_]* >SHA256SUMS.new &&
         mv SHA256SUMS.new SHA256SUMS)
 }
 

@@ -8,7 +8,8 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(xvfb xauth xdotool imagemagick)
 install_missing
-build -DRUNTALLY_TESTS=OFF >/dev/null
+[ -f "$BUILD/build.ninja" ] || cmake -S "$REPO" -B "$BUILD" -G Ninja >/dev/null
+cmake --build "$BUILD" -j2 --target runtally >/dev/null
 shots="$BUILD/screens"
 mkdir -p "$shots"
 

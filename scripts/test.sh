@@ -9,7 +9,8 @@
 #   screens   the window on laptop screens at 100, 125, 150 and 200 % under a virtual display:
 #             it fits, and its button opens the Save As dialog (scripts/screen-check.sh);
 #   windows   the Windows build under Wine: the suite, the same bytes as on Linux, the registry,
-#             and the zip in a clean prefix (scripts/windows.sh; skipped without the toolchain);
+#             the zip in a clean prefix, and the MSI installed, upgraded and uninstalled in
+#             another (scripts/windows.sh; skipped without the toolchain);
 #   browser   the HTML report opened in headless Chromium (scripts/browser-check.sh);
 #   reproducible  the packages of the commit built twice, in two clones, and compared
 #             (scripts/reproducible-check.sh).

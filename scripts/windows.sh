@@ -7,10 +7,10 @@
 #      from the "Created on" date, which follows each system's short date format;
 #   3. finds the log through the registry, and without the setting says "Can't find log file"
 #      with exit status 2;
-#   4. builds the zip (cmake --build build-win --target zip), unpacks it into a fresh Wine prefix holding nothing else, runs the report
-#      command there, and starts the window under a virtual display with the windows platform:
-#      the window appears, "Save reports?" saves through the Save As dialog that Windows gives,
-#      the window closes and its temporary files go;
+#   4. builds the zip (--target zip), unpacks it into a fresh Wine prefix holding nothing else,
+#      runs the report command there, and starts the window under a virtual display with the
+#      windows platform: the window appears, "Save reports?" saves through the Save As dialog
+#      that Windows gives, the window closes and its temporary files go;
 #   5. builds the MSI and installs it silently into another fresh prefix: the zip's files in
 #      Program Files\Runtally, the Start-menu shortcut, the entry in the installed programs; the
 #      installed programs at work, the window at Wine's 150 % display setting on a 1366 x 768
@@ -42,8 +42,9 @@ export WINEPREFIX="$WIN/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 rm -rf "$WINEPREFIX" # a clean machine every run
 scratch=$(mktemp -d)
 cleanup() {
-    WINEPREFIX="$WIN/wineprefix" wineserver -k 2>/dev/null || true
-    WINEPREFIX="$scratch/prefix" wineserver -k 2>/dev/null || true
+    for prefix in "$WIN/wineprefix" "$scratch/prefix" "$scratch/machine"; do
+        [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    done
     rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -56,10 +57,14 @@ cmake -S "$REPO" -B "$WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRUNTALLY_TESTS=
     -DQT_MINGW_PREFIX="$QT_MINGW_PREFIX" -DCMAKE_PREFIX_PATH="$QT_MINGW_PREFIX" \
     -DQT_HOST_PATH=/usr >/dev/null
 cmake --build "$WIN" -j2
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$WIN/CMakeCache.txt")
+package="runtally-$version-win64"
+zip="$WIN/$package.zip" msi="$WIN/$package.msi"
+rm -f "$WIN"/runtally-*-win64.zip "$WIN"/runtally-*-win64.msi # of this version or an older one
 if [ "$packages_only" = 1 ]; then
     cmake --build "$WIN" --target zip >/dev/null
     cmake --build "$WIN" --target msi >/dev/null
-    publish_packages "$WIN"/runtally-*-win64.zip "$WIN"/runtally-*-win64.msi
+    publish_packages "$zip" "$msi"
     exit 0
 fi
 # The Linux build gives the bytes to compare with.
@@ -129,10 +134,9 @@ echo "windows: the log found through the registry; without the setting, \"Can't 
 
 # 4. The zip, in a prefix that holds nothing else.
 cmake --build "$WIN" --target zip >/dev/null
-zip=$(ls "$WIN"/runtally-*-win64.zip)
 publish_packages "$zip"
 unzip -q "$zip" -d "$scratch/unpacked"
-folder=$(ls -d "$scratch"/unpacked/runtally-*-win64)
+folder="$scratch/unpacked/$package"
 for file in runtally.exe runtally-report.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
     platforms/qwindows.dll styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll \
     libwinpthread-1.dll README.txt; do
@@ -191,9 +195,7 @@ echo "windows: the unpacked runtally.exe opened its window, saved weekly.txt and
 
 # 5. The MSI, in a prefix that holds nothing else.
 cmake --build "$WIN" --target msi >/dev/null
-msi=$(ls "$WIN"/runtally-*-win64.msi)
 publish_packages "$msi"
-version=$(basename "$msi" | sed -E 's/^runtally-(.*)-win64\.msi$/\1/')
 machine="$scratch/machine"
 installed="$machine/drive_c/Program Files/Runtally"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
@@ -201,44 +203,55 @@ on_machine() {
     env -u WINEPATH -u QT_QPA_PLATFORM -u WINEQT_QPA_PLATFORM WINEPREFIX="$machine" \
         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" "$@"
 }
-msiexec() { on_machine wine msiexec "$@" >/dev/null 2>&1; }
+# msiexec with its arguments after the first, its log kept as $scratch/FIRST.log.
+msi_run() {
+    local log=$1
+    shift
+    on_machine wine msiexec "$@" /l*v "$(winpath "$scratch/$log.log")" >/dev/null 2>&1
+}
+registry() { on_machine wine reg query "$@" 2>/dev/null | tr -d '\r'; }
 # The versions in the installed programs' entries named "Milvane Runtally", one a line.
 entries() {
-    on_machine wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | awk '
+    registry "$uninstall_key" /s | awk '
         /^HKEY_/ { name = ""; shown = "" }
         /^ +DisplayName +REG_SZ +Milvane Runtally$/ { name = 1 }
         /^ +DisplayVersion +REG_SZ / { shown = $3 }
         name && shown { print shown; name = "" }'
 }
+# The installed files are the zip's, byte for byte.
+installed_as_zipped() {
+    (cd "$installed" && find . -type f ! -name 'weekly.*' | sort) >"$scratch/installed-files"
+    cmp -s "$scratch/zip-files" "$scratch/installed-files" ||
+        { echo "$1: other files than the zip's:"; diff "$scratch/zip-files" "$scratch/installed-files"; exit 1; }
+    while read -r file; do
+        same_bytes "$folder/$file" "$installed/$file" "$1: $file"
+    done <"$scratch/zip-files"
+}
+unzip -Z1 "$zip" | grep -v '/$' | sed 's|^[^/]*/|./|' | sort >"$scratch/zip-files"
 mkdir -p "$machine"
 on_machine wineserver -p
 on_machine wineboot -i >/dev/null 2>&1 || true
-msiexec /i "$(winpath "$msi")" /qn || { echo "the silent install failed"; exit 1; }
-unzip -Z1 "$zip" | grep -v '/$' | sed 's|^[^/]*/|./|' | sort >"$scratch/zip-files"
-(cd "$installed" && find . -type f | sort) >"$scratch/installed-files"
-cmp -s "$scratch/zip-files" "$scratch/installed-files" ||
-    { echo "the MSI installs other files than the zip holds:"; diff "$scratch/zip-files" "$scratch/installed-files"; exit 1; }
-while read -r file; do
-    same_bytes "$folder/$file" "$installed/$file" "the installed $file"
-done <"$scratch/zip-files"
+msi_run install /i "$(winpath "$msi")" /qn || { echo "the silent install failed"; exit 1; }
+installed_as_zipped "the install"
 shortcut=$(find "$machine/drive_c" -path "*Start Menu/Programs/Milvane Runtally.lnk" | head -1)
 [ -n "$shortcut" ] || { echo "no Start-menu shortcut \"Milvane Runtally\""; exit 1; }
 [ "$(entries)" = "$version" ] || { echo "installed programs: \"$(entries)\", not one entry of $version"; exit 1; }
-on_machine wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -q 'Publisher *REG_SZ *Runtally$' ||
-    { echo "the entry names no publisher"; exit 1; }
-on_machine wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' |
-    grep -q 'ProductIcon *REG_SZ *.*runtally\.ico$' || { echo "no icon for the installed programs' entry"; exit 1; }
+publisher=$(registry "$uninstall_key" /s | grep -c 'Publisher *REG_SZ *Runtally$' || true)
+[ "$publisher" -ge 1 ] || { echo "the entry names no publisher"; exit 1; }
+icons=$(registry 'HKLM\Software\Classes\Installer\Products' /s | grep -c 'ProductIcon *REG_SZ *.*runtally\.ico$' || true)
+[ "$icons" -ge 1 ] || { echo "no icon for the installed programs' entry"; exit 1; }
 cmp -s "$REPO/app/icons/runtally.ico" \
     "$(find "$machine/drive_c/windows/Installer" -name runtally.ico | head -1)" ||
     { echo "the entry's icon is not the program's"; exit 1; }
-echo "windows: $(basename "$msi") installs silently: the zip's files in Program Files\\Runtally," \
+echo "windows: $package.msi installs silently: the zip's files in Program Files\\Runtally," \
     "the Start-menu shortcut, one entry of version $version with its publisher and icon"
 
 on_machine wine "$installed/runtally-report.exe" "$(winpath "$REPO/sample/userdata/mvsys.log")" \
     >"$scratch/installed.txt"
 same_report "$scratch/bytes/mvsys/linux.txt" "$scratch/installed.txt" "the installed runtally-report.exe"
 
-# The installed window at Wine's 150 % (144 dpi) on a laptop's screen, saved through it.
+# The installed window at Wine's 150 % (144 dpi) on a laptop's screen, saved through it. Wine
+# runs as root here, so the program's folder can be written, and the files go there.
 on_machine wine reg add "$setting" /v uUsrPath /t REG_SZ /d "$(winpath "$REPO/sample/userdata")" /f \
     >/dev/null 2>&1
 on_machine wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
@@ -259,7 +272,8 @@ on_machine xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
     command -v import >/dev/null && import -window root "$shot"
     test -f "$installed/report.tmp" || test -f "$local_data/report.tmp" ||
         { echo "no report.tmp while the window is open"; kill $pid; exit 1; }
-    # The middle of "Save reports?": 200 pixels from the left, 23 above the bottom, at 150 %.
+    # The middle of "Save reports?", 200 pixels from the left and 23 above the bottom at 100 %:
+    # 300 and 35 at 150 %.
     xdotool mousemove $((X + 300)) $((Y + HEIGHT - 35)) click 1
     dialog=$(timeout 20 xdotool search --sync --onlyvisible \
         --name "^Select a name and location for your report$" 2>/dev/null | head -1)
@@ -271,8 +285,8 @@ on_machine xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
     for file in report.tmp csv.tmp; do
         test ! -e "$installed/$file" -a ! -e "$local_data/$file" || { echo "$file left after closing"; exit 1; }
     done' _ "$installed" "$WIN/windows-window-150.png" "$local_data"
-saved=$(find "$machine/drive_c" -name weekly.txt | head -1)
-[ -n "$saved" ] || { echo "no weekly.txt saved"; exit 1; }
+saved="$installed/weekly.txt" # the Save As dialog opens in the temporary files' folder
+[ -f "$saved" ] || { echo "no weekly.txt saved beside the installed program"; exit 1; }
 same_report "$scratch/bytes/mvsys/linux.txt" "$saved" "the report saved through the installed window"
 echo "windows: the installed runtally.exe fits the screen at 150 %, saved weekly.txt through its" \
     "button, closed, and left no temporary file"
@@ -281,18 +295,21 @@ echo "windows: the installed runtally.exe fits the screen at 150 %, saved weekly
 IFS=. read -r major minor patch <<<"$version"
 newer_version="$major.$minor.$((patch + 1))"
 newer="$scratch/runtally-$newer_version-win64.msi"
-cmake -DSTAGE="$(ls -d "$WIN"/package/runtally-*-win64)" -DVERSION="$newer_version" -DPUBLISHER=Runtally \
+cmake -DSTAGE="$WIN/package/$package" -DVERSION="$newer_version" -DPUBLISHER=Runtally \
     -DICON="$REPO/app/icons/runtally.ico" -DWIXL="$(command -v wixl)" -DOUTPUT="$newer" \
     -P "$REPO/cmake/BuildMsi.cmake" >/dev/null
-msiexec /i "$(winpath "$newer")" /qn || { echo "the upgrade failed"; exit 1; }
+msi_run upgrade /i "$(winpath "$newer")" /qn || { echo "the upgrade failed"; exit 1; }
 [ "$(entries)" = "$newer_version" ] || { echo "after the upgrade: \"$(entries)\", not one entry of $newer_version"; exit 1; }
-if msiexec /i "$(winpath "$msi")" /qn; then echo "the older version was installed over the newer"; exit 1; fi
-msiinfo export "$msi" LaunchCondition | grep -q 'A newer version of Milvane Runtally is already installed\.' ||
-    { echo "the MSI has no message for a refused downgrade"; exit 1; }
+installed_as_zipped "the upgrade"
+if msi_run downgrade /i "$(winpath "$msi")" /qn; then echo "the older version was installed over the newer"; exit 1; fi
+iconv -f UTF-16LE -t UTF-8 "$scratch/downgrade.log" 2>/dev/null | cat - "$scratch/downgrade.log" |
+    grep -a -q 'A newer version of Milvane Runtally is already installed\.' ||
+    { echo "the downgrade was not refused for the newer version"; exit 1; }
 [ "$(entries)" = "$newer_version" ] || { echo "after the refused downgrade: \"$(entries)\""; exit 1; }
-echo "windows: version $newer_version upgrades $version to one entry; $version is then refused"
+echo "windows: version $newer_version upgrades $version to one entry; $version is then refused" \
+    "with \"A newer version of Milvane Runtally is already installed.\""
 
-msiexec /x "$(winpath "$newer")" /qn || { echo "the uninstall failed"; exit 1; }
+msi_run uninstall /x "$(winpath "$newer")" /qn || { echo "the uninstall failed"; exit 1; }
 left=$(cd "$machine/drive_c/Program Files" && find Runtally -type f 2>/dev/null | grep -v '/weekly\.\(txt\|csv\)$' || true)
 [ -z "$left" ] || { echo "left after the uninstall: $left"; exit 1; }
 [ -z "$(entries)" ] || { echo "an entry is left after the uninstall"; exit 1; }

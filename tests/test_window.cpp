@@ -70,6 +70,8 @@ TEST_P(WindowFit, KeepsEveryControlOnTheScreen) {
     EXPECT_EQ(control<QWidget>("txtReport")->geometry().bottom(), button.top() - 32);
     if (row.moved) {
         EXPECT_EQ(window.y(), row.availableArea.top());
+        EXPECT_GE(window.x(), row.availableArea.left());
+        EXPECT_LE(window.x() + 397 + frame.left() + frame.right(), row.availableArea.right() + 1);
         if (row.clientHeight > 267) { // the shortest window fits
             EXPECT_LE(frame.top() + button.bottom(), row.availableArea.bottom());
         }
@@ -81,6 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FitRow{"ThatHoldItLeaveItAsItIs", {0, 0, 1366, 728}, 580, false},
                       FitRow{"At150PercentOn1366x768", {0, 0, 910, 480}, 441, true},
                       FitRow{"At125PercentOn1280x800", {0, 0, 1024, 608}, 569, true},
+                      FitRow{"JustHeldByTheScreen", {0, 0, 1024, 619}, 580, false},
+                      FitRow{"APixelTooShort", {0, 0, 1024, 618}, 579, true},
+                      FitRow{"OnASecondScreenLeftOfTheFirst", {-1280, 40, 1024, 608}, 569, true},
                       FitRow{"TheReportBoxKeepsSomeRoom", {0, 0, 640, 200}, 267, true}),
     [](const auto& row) { return std::string(row.param.name); });
 
