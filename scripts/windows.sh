@@ -302,9 +302,12 @@ msi_run upgrade /i "$(winpath "$newer")" /qn || { echo "the upgrade failed"; exi
 [ "$(entries)" = "$newer_version" ] || { echo "after the upgrade: \"$(entries)\", not one entry of $newer_version"; exit 1; }
 installed_as_zipped "the upgrade"
 if msi_run downgrade /i "$(winpath "$msi")" /qn; then echo "the older version was installed over the newer"; exit 1; fi
-iconv -f UTF-16LE -t UTF-8 "$scratch/downgrade.log" 2>/dev/null | cat - "$scratch/downgrade.log" |
-    grep -a -q 'A newer version of Milvane Runtally is already installed\.' ||
+# Refused by its launch condition, for the newer version found; the message it shows is the MSI's.
+grep -a -q 'WIX_DOWNGRADE_DETECTED = {' "$scratch/downgrade.log" ||
     { echo "the downgrade was not refused for the newer version"; exit 1; }
+msiinfo export "$msi" LaunchCondition |
+    grep -q 'NOT WIX_DOWNGRADE_DETECTED.A newer version of Milvane Runtally is already installed\.' ||
+    { echo "the MSI has no message for a refused downgrade"; exit 1; }
 [ "$(entries)" = "$newer_version" ] || { echo "after the refused downgrade: \"$(entries)\""; exit 1; }
 echo "windows: version $newer_version upgrades $version to one entry; $version is then refused" \
     "with \"A newer version of Milvane Runtally is already installed.\""
