@@ -160,10 +160,15 @@ clean wine reg add "$setting" /v uUsrPath /t REG_SZ /d "$(winpath "$REPO/sample/
 clean wineserver -k # the window needs a server started on the virtual display
 clean wineserver -w
 clean xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    folder=$1 shot=$2
+    folder=$1 shot=$2 setting=$3 userdata=$4
+    # The setting again, in the session that starts the program: nothing depends on whether
+    # the server that was stopped had saved it.
+    wine reg add "$setting" /v uUsrPath /t REG_SZ /d "$userdata" /f >/dev/null 2>&1
     wine "$folder/runtally.exe" & pid=$!
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Milvane Runtally$" | head -1)
-    [ -n "$window" ] || { echo "no window titled Milvane Runtally"; exit 1; }
+    [ -n "$window" ] || { echo "no window titled Milvane Runtally; the windows shown:"
+        for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done
+        kill $pid; exit 1; }
     sleep 2
     command -v import >/dev/null && import -window root "$shot"
     for file in report.tmp csv.tmp; do
@@ -189,7 +194,7 @@ clean xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     cmp "$folder/weekly.csv" "$folder/../csv.tmp" || { echo "weekly.csv is not the CSV"; exit 1; }
     for file in report.tmp csv.tmp; do
         test ! -e "$folder/$file" || { echo "$file left after the window closed"; exit 1; }
-    done' _ "$folder" "$WIN/windows-window.png"
+    done' _ "$folder" "$WIN/windows-window.png" "$setting" "$(winpath "$REPO/sample/userdata")"
 echo "windows: the unpacked runtally.exe opened its window, saved weekly.txt and weekly.csv through" \
     "the Save As dialog, closed, and left no temporary file"
 
@@ -260,10 +265,15 @@ on_machine wineserver -k
 on_machine wineserver -w
 local_data="$machine/drive_c/users/$(id -un)/AppData/Local/runtally"
 on_machine xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
-    installed=$1 shot=$2 local_data=$3
+    installed=$1 shot=$2 local_data=$3 setting=$4 userdata=$5
+    # The setting and the display scale again, in the session that starts the program.
+    wine reg add "$setting" /v uUsrPath /t REG_SZ /d "$userdata" /f >/dev/null 2>&1
+    wine reg add "HKCU\Control Panel\Desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     wine "$installed/runtally.exe" & pid=$!
     window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Milvane Runtally$" | head -1)
-    [ -n "$window" ] || { echo "no window titled Milvane Runtally"; exit 1; }
+    [ -n "$window" ] || { echo "no window titled Milvane Runtally; the windows shown:"
+        for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done
+        kill $pid; exit 1; }
     sleep 2
     eval "$(xdotool getwindowgeometry --shell "$window")"
     echo "windows: the installed window at 144 dpi: ${WIDTH} x ${HEIGHT} at ${X},${Y} on a 1366 x 768 screen"
@@ -284,7 +294,8 @@ on_machine xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
     if kill -0 $pid 2>/dev/null; then echo "the program did not end after the save"; kill $pid; exit 1; fi
     for file in report.tmp csv.tmp; do
         test ! -e "$installed/$file" -a ! -e "$local_data/$file" || { echo "$file left after closing"; exit 1; }
-    done' _ "$installed" "$WIN/windows-window-150.png" "$local_data"
+    done' _ "$installed" "$WIN/windows-window-150.png" "$local_data" "$setting" \
+    "$(winpath "$REPO/sample/userdata")"
 saved="$installed/weekly.txt" # the Save As dialog opens in the temporary files' folder
 [ -f "$saved" ] || { echo "no weekly.txt saved beside the installed program"; exit 1; }
 same_report "$scratch/bytes/mvsys/linux.txt" "$saved" "the report saved through the installed window"
