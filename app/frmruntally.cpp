@@ -5,12 +5,12 @@
 #include "app/webpage.h"
 #include "platform/platform.h"
 #include "platform/systemlog.h"
-#include "report/dateorder.h"
 #include "report/displaytext.h"
-#include "report/reportfile.h"
 #include "report/reportlayout.h"
 #include "report/tempreports.h"
 #include "save/reportsave.h"
+#include "scan/dateorder.h"
+#include "webreport/reportfile.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -131,8 +131,8 @@ void frmRuntally::fitToScreen() {
 
 void frmRuntally::fitInto(const QRect& availableArea, const QMargins& frame) {
     const int room = availableArea.height() - frame.top() - frame.bottom();
-    const int cut = std::clamp(kClientSize.height() - room, 0,
-                               kReportBox.height() - kShortestReportBox);
+    const int cut =
+        std::clamp(kClientSize.height() - room, 0, kReportBox.height() - kShortestReportBox);
     setFixedSize(kClientSize.width(), kClientSize.height() - cut);
     txtReport->setGeometry(kReportBox.adjusted(0, 0, 0, -cut));
     cmdCreateReport->setGeometry(kSaveButton.translated(0, -cut));
@@ -172,7 +172,7 @@ platform::ExitStatus frmRuntally::getTime() {
         platform::showError(platform_, startMessages::tempFilesTitle(),
                             startMessages::tempFilesText(tempReports_.problems));
 
-    reportData_ = forWebPage.takeData(report::systemDateOrder(), scanned.totals);
+    reportData_ = forWebPage.takeData(scan::systemDateOrder(), scanned.totals);
     pageHeader_ = {platform_.todayShortDate(), QDir::toNativeSeparators(*logPath)};
     showResults(scanned.totals, std::move(scanned.reportText));
     return platform::kExitOk;
@@ -223,8 +223,8 @@ void frmRuntally::showAsWebPage() {
         tempReports_.folder.isEmpty() ? platform_.userDataFolder() : tempReports_.folder;
     QDir().mkpath(folder);
     const QString path = webpage::pagePath(folder);
-    if (auto problem =
-            report::writeReportFile(path, report::ReportFormat::Html, *reportData_, pageHeader_)) {
+    if (auto problem = webreport::writeReportFile(path, webreport::ReportFormat::Html, *reportData_,
+                                                  pageHeader_)) {
         platform::showError(platform_, webpage::problemTitle(),
                             webpage::writeProblemText(*problem));
         return;

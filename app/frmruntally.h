@@ -4,6 +4,7 @@
 #include "report/reportdata.h"
 #include "report/tempreports.h"
 #include "scan/dateblocks.h"
+#include "webreport/pageheader.h"
 
 #include <QString>
 #include <QWidget>
@@ -59,7 +60,7 @@ private:
     bool hasCutRecords = false;
     report::TempReports tempReports_;
     std::optional<report::ReportData> reportData_; // for the web page
-    report::PageHeader pageHeader_;
+    webreport::PageHeader pageHeader_;
     QString webPagePath_; // empty until the page has been written
 
     QLabel* Label1 = nullptr;

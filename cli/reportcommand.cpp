@@ -6,10 +6,10 @@
 #include "platform/exitstatus.h"
 #include "platform/files.h"
 #include "platform/systemlog.h"
-#include "report/dateorder.h"
 #include "report/reportdata.h"
-#include "report/reportfile.h"
 #include "report/reportscan.h"
+#include "scan/dateorder.h"
+#include "webreport/reportfile.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -43,8 +43,8 @@ struct Options {
     QString output; // empty: standard output
     bool csv = false;
     bool force = false;
-    std::vector<report::ReportFormat> extras; // --html, --json
-    report::DateOrder dateOrder = report::systemDateOrder();
+    std::vector<webreport::ReportFormat> extras; // --html, --json
+    scan::DateOrder dateOrder = scan::systemDateOrder();
 };
 
 class Command {
@@ -63,7 +63,7 @@ private:
     int refuseToReplace(const std::vector<QString>& paths, const Options& options);
     int writeExtraReports(const Options& options, const report::ReportData& data);
     int scanInto(QFile& log, const report::ScanOutputs& outputs, scan::ScanTotals& totals);
-    report::PageHeader pageHeader(const Options& options);
+    webreport::PageHeader pageHeader(const Options& options);
     scan::ReadProgress progressFor(qint64 size);
     void say(const QString& text) { streams_.out.write(text.toLocal8Bit()); }
     int fail(int status, const QString& text);
@@ -137,14 +137,14 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
         return fail(kExitUsage, QStringLiteral("-o needs a NAME"));
     if (options.csv && !options.output.isEmpty())
         return fail(kExitUsage, QStringLiteral("--csv goes without -o (which writes both files)"));
-    if (parser.isSet(html)) options.extras.push_back(report::ReportFormat::Html);
-    if (parser.isSet(json)) options.extras.push_back(report::ReportFormat::Json);
+    if (parser.isSet(html)) options.extras.push_back(webreport::ReportFormat::Html);
+    if (parser.isSet(json)) options.extras.push_back(webreport::ReportFormat::Json);
     if (options.output.isEmpty() &&
         (options.csv ? size_t{1} : size_t{0}) + options.extras.size() > 1)
         return fail(kExitUsage, QStringLiteral("--csv, --html and --json print one at a time "
                                                "(-o NAME writes several files)"));
     if (parser.isSet(dateOrder)) {
-        const auto order = report::dateOrderNamed(parser.value(dateOrder));
+        const auto order = scan::dateOrderNamed(parser.value(dateOrder));
         if (!order) return fail(kExitUsage, QStringLiteral("--date-order is mdy, dmy or ymd"));
         options.dateOrder = *order;
     }
@@ -191,7 +191,7 @@ int Command::scanInto(QFile& log, const report::ScanOutputs& outputs, scan::Scan
     return kExitOk;
 }
 
-report::PageHeader Command::pageHeader(const Options& options) {
+webreport::PageHeader Command::pageHeader(const Options& options) {
     return {environment_.todayShortDate(),
             QDir::toNativeSeparators(QFileInfo(options.log).absoluteFilePath())};
 }
@@ -219,9 +219,9 @@ int Command::print(QFile& log, const Options& options, io::ByteSink& out) {
         return status;
     // The page's memory can run out like the scan's.
     if (auto thrown = io::exceptionFrom([&] {
-            report::writeReport(options.extras.front(),
-                                collector.takeData(options.dateOrder, totals), pageHeader(options),
-                                out);
+            webreport::writeReport(options.extras.front(),
+                                   collector.takeData(options.dateOrder, totals),
+                                   pageHeader(options), out);
         }))
         return failOn(kExitWriteFailed, kStandardOutput, *thrown);
     return kExitOk;
@@ -246,8 +246,8 @@ int Command::toFiles(QFile& log, const Options& options) {
     const QString csvPath = options.output + QStringLiteral(".csv");
     const QString textPath = options.output + QStringLiteral(".txt");
     std::vector<QString> paths = {csvPath, textPath};
-    for (report::ReportFormat kind : options.extras)
-        paths.push_back(options.output + report::fileSuffix(kind));
+    for (webreport::ReportFormat kind : options.extras)
+        paths.push_back(options.output + webreport::fileSuffix(kind));
     if (const int status = refuseToReplace(paths, options); status != kExitOk) return status;
 
     // The CSV first, as the window's save puts it in place first.
@@ -271,10 +271,10 @@ int Command::toFiles(QFile& log, const Options& options) {
 }
 
 int Command::writeExtraReports(const Options& options, const report::ReportData& data) {
-    const report::PageHeader header = pageHeader(options);
-    for (report::ReportFormat kind : options.extras) {
-        if (auto problem = report::writeReportFile(options.output + report::fileSuffix(kind), kind,
-                                                   data, header))
+    const webreport::PageHeader header = pageHeader(options);
+    for (webreport::ReportFormat kind : options.extras) {
+        if (auto problem = webreport::writeReportFile(options.output + webreport::fileSuffix(kind),
+                                                      kind, data, header))
             return failOn(kExitWriteFailed, *problem);
     }
     return kExitOk;

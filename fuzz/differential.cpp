@@ -76,7 +76,7 @@ Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes,
         kBlockSize);
     require(!scanned.failure, "reading from memory never fails");
     report::ReportData collected =
-        collector.takeData(report::DateOrder::MonthDayYear, scanned.totals);
+        collector.takeData(scan::DateOrder::MonthDayYear, scanned.totals);
 
     Outputs outputs{
         report.takeText(), csv.takeText(), text.takeText(), std::move(scanned.totals), {}};

@@ -2,8 +2,8 @@
 // are valid UTF-8, the JSON parses and carries the scan's totals, and no log text turns into
 // markup or into a control character.
 #include "fuzz/differential.h"
-#include "report/htmlpage.h"
-#include "report/jsonreport.h"
+#include "webreport/htmlpage.h"
+#include "webreport/jsonreport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -44,17 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const fuzz::Outputs scanned = fuzz::pipelineScan(log, {}, &reportData);
     fuzz::require(scanned == fuzz::plainScan(log), "the scan gives what the plain scan gives");
     const scan::ScanTotals& totals = scanned.totals;
-    const report::PageHeader header{QStringLiteral("1/1/2026"), QStringLiteral("mvsys.log")};
+    const webreport::PageHeader header{QStringLiteral("1/1/2026"), QStringLiteral("mvsys.log")};
 
     io::StringSink page, json;
-    report::writeHtmlPage(reportData, header, page);
-    report::writeJson(reportData, header, json);
+    webreport::writeHtmlPage(reportData, header, page);
+    webreport::writeJson(reportData, header, json);
 
     fuzz::require(isUtf8(page.text()) && isUtf8(json.text()), "both are valid UTF-8");
     fuzz::require(!hasStrayControl(page.text()) && !hasStrayControl(json.text()),
                   "no control byte comes through");
     fuzz::require(!hasForeignElement(page.text()), "log text brings no element into the page");
-    fuzz::require(report::chartOf(reportData).bars.size() <= report::kChartBarLimit,
+    fuzz::require(webreport::chartOf(reportData).bars.size() <= webreport::kChartBarLimit,
                   "the chart keeps to its bars");
 
     QJsonParseError error;

@@ -75,6 +75,22 @@ constexpr size_t kEntryFetchDistance = 8;
 // A batch's name table has at least twice as many slots as the batch has records.
 constexpr size_t kFewestBatchSlots = 64;
 
+// "2026-W07": the ISO 8601 week of a day, with the week's own year.
+QString isoWeekOf(const QDate& day) {
+    int weekYear = 0;
+    const int week = day.weekNumber(&weekYear);
+    return QStringLiteral("%1-W%2")
+        .arg(weekYear, 4, 10, QLatin1Char('0'))
+        .arg(week, 2, 10, QLatin1Char('0'));
+}
+
+// "2026-02".
+QString monthOf(const QDate& day) {
+    return QStringLiteral("%1-%2")
+        .arg(day.year(), 4, 10, QLatin1Char('0'))
+        .arg(day.month(), 2, 10, QLatin1Char('0'));
+}
+
 } // namespace
 
 qint64 addSeconds(qint64 a, qint64 b) {
@@ -214,7 +230,7 @@ void ReportCollector::keepRunRows(std::span<const scan::CutRecord> records,
     }
 }
 
-ReportData ReportCollector::takeData(DateOrder order, const scan::ScanTotals& totals) {
+ReportData ReportCollector::takeData(scan::DateOrder order, const scan::ScanTotals& totals) {
     data_.dateOrder = order;
     data_.total = totals.total;
     data_.blocks.reserve(totals.days.size());
@@ -233,7 +249,7 @@ ReportData ReportCollector::takeData(DateOrder order, const scan::ScanTotals& to
     std::map<int, PeriodTotal> weeks, months;
     std::unordered_map<std::string_view, size_t> unparsedAt;
     for (DateBlock& block : data_.blocks) {
-        block.day = parseLogDate(block.date, order);
+        block.day = scan::parseLogDate(block.date, order);
         if (block.day.isValid()) {
             int weekYear = 0;
             const int week = block.day.weekNumber(&weekYear);

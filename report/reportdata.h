@@ -1,7 +1,7 @@
 #pragma once
 
-#include "report/dateorder.h"
 #include "scan/dateblocks.h"
+#include "scan/dateorder.h"
 #include "scan/logrecord.h"
 #include "scan/timeamount.h"
 
@@ -61,7 +61,7 @@ struct RunRow {
 struct ReportData {
     scan::TimeAmount total;
     qint64 runs = 0;
-    DateOrder dateOrder = DateOrder::MonthDayYear;
+    scan::DateOrder dateOrder = scan::DateOrder::MonthDayYear;
     std::vector<DateBlock> blocks;      // in log order
     std::vector<FileTotal> files;       // largest total first, then by name
     std::vector<PeriodTotal> weeks;     // in date order
@@ -69,12 +69,6 @@ struct ReportData {
     std::vector<UnparsedDate> unparsed; // in the order they first appear
     std::vector<RunRow> runRows;        // every run, unless there were more than the limit
     bool runRowsOmitted = false;
-};
-
-// What the page's header names besides the numbers.
-struct PageHeader {
-    QString createdOn; // today's date in the user's short date form
-    QString logPath;   // as the user should read it
 };
 
 // A batch's runs by cut file name, added up on the thread that parsed it: each name once, in the
@@ -115,7 +109,7 @@ public:
 
     // The collected data with the scan's totals and date blocks, the dates read in `order`.
     // Call once, after the scan.
-    ReportData takeData(DateOrder order, const scan::ScanTotals& totals);
+    ReportData takeData(scan::DateOrder order, const scan::ScanTotals& totals);
 
 private:
     // Cut file names to their tallies over the whole log: an open-addressing table over a

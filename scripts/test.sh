@@ -36,11 +36,11 @@ if [[ " $stages " == *" tsan "* ]]; then
     tsan_build="$REPO/build-tsan"
     cmake -S "$REPO" -B "$tsan_build" -G Ninja -DRUNTALLY_TESTS=ON -DRUNTALLY_TSAN=ON \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$tsan_build" -j2 --target io_tests scan_tests report_tests save_tests cli_tests \
-        window_tests
+    cmake --build "$tsan_build" -j2 --target io_tests scan_tests report_tests webreport_tests \
+        save_tests cli_tests window_tests
     # One process per suite: starting each test under ThreadSanitizer costs more than it. Of the
     # window's suite, the tests that run the scan's threads.
-    for suite in io_tests scan_tests report_tests save_tests cli_tests \
+    for suite in io_tests scan_tests report_tests webreport_tests save_tests cli_tests \
         "window_tests --gtest_filter=-ReportView*:Window.*"; do
         # shellcheck disable=SC2086 # the suite's name, then its filter
         TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "$tsan_build"/tests/$suite \

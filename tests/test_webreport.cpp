@@ -1,10 +1,10 @@
 #include "io/bytesink.h"
 #include "report/displaytext.h"
-#include "report/htmlpage.h"
-#include "report/jsonreport.h"
 #include "report/reportdata.h"
 #include "report/reportscan.h"
 #include "testfiles.h"
+#include "webreport/htmlpage.h"
+#include "webreport/jsonreport.h"
 
 #include <QBuffer>
 #include <QJsonArray>
@@ -15,8 +15,8 @@
 
 namespace {
 
-const report::PageHeader kHeader{QStringLiteral("12/7/2026"),
-                                 QStringLiteral("C:\\Milvane\\User\\mvsys.log")};
+const webreport::PageHeader kHeader{QStringLiteral("12/7/2026"),
+                                    QStringLiteral("C:\\Milvane\\User\\mvsys.log")};
 
 struct Scanned {
     scan::ScanTotals totals;
@@ -25,19 +25,19 @@ struct Scanned {
 
 std::string html(const report::ReportData& data) {
     io::StringSink sink;
-    report::writeHtmlPage(data, kHeader, sink);
+    webreport::writeHtmlPage(data, kHeader, sink);
     return sink.text();
 }
 
 std::string json(const report::ReportData& data) {
     io::StringSink sink;
-    report::writeJson(data, kHeader, sink);
+    webreport::writeJson(data, kHeader, sink);
     return sink.text();
 }
 
 // One scan of a log in memory in small read blocks, so that it comes in many batches: the data
 // are those of a scan in blocks of the usual size.
-Scanned scanned(const QByteArray& log, report::DateOrder order) {
+Scanned scanned(const QByteArray& log, scan::DateOrder order) {
     const auto scan = [&](size_t blockSize) {
         QBuffer device;
         device.setData(log);
@@ -57,7 +57,7 @@ Scanned scanned(const QByteArray& log, report::DateOrder order) {
 class WebReportGolden : public ::testing::TestWithParam<const char*> {
 protected:
     Scanned log = scanned(testfiles::read(testfiles::dataPath(QLatin1String(GetParam()) + ".log")),
-                          report::DateOrder::MonthDayYear);
+                          scan::DateOrder::MonthDayYear);
     QString expected(const char* suffix) const {
         return testfiles::dataPath(QLatin1String(GetParam()) + QLatin1String(suffix));
     }
@@ -132,19 +132,19 @@ INSTANTIATE_TEST_SUITE_P(Logs, WebReportGolden,
 
 struct DateRow {
     const char* text;
-    report::DateOrder order;
+    scan::DateOrder order;
     const char* day; // ISO date, or "" when the text must not parse
 };
 
 class LogDates : public ::testing::TestWithParam<DateRow> {};
 
 TEST_P(LogDates, ParseInTheNamedOrderOrNotAtAll) {
-    const QDate day = report::parseLogDate(GetParam().text, GetParam().order);
+    const QDate day = scan::parseLogDate(GetParam().text, GetParam().order);
     EXPECT_EQ(day.isValid() ? day.toString(Qt::ISODate).toStdString() : "", GetParam().day)
         << GetParam().text;
 }
 
-using report::DateOrder;
+using scan::DateOrder;
 INSTANTIATE_TEST_SUITE_P(
     Rows, LogDates,
     ::testing::Values(DateRow{"1/2/2026", DateOrder::MonthDayYear, "2026-01-02"},
@@ -172,10 +172,10 @@ TEST(DateOrders, FollowTheFormatsOrderAndTheirNames) {
                                                          {"yyyy-MM-dd", DateOrder::YearMonthDay},
                                                          {"yy/M/d", DateOrder::YearMonthDay}};
     for (const auto& [format, order] : formats) {
-        EXPECT_EQ(report::dateOrderOfFormat(QString::fromLatin1(format)), order) << format;
-        EXPECT_EQ(report::dateOrderNamed(report::dateOrderName(order)), order);
+        EXPECT_EQ(scan::dateOrderOfFormat(QString::fromLatin1(format)), order) << format;
+        EXPECT_EQ(scan::dateOrderNamed(scan::dateOrderName(order)), order);
     }
-    EXPECT_FALSE(report::dateOrderNamed(u"MDY"));
+    EXPECT_FALSE(scan::dateOrderNamed(u"MDY"));
 }
 
 // A log of `blocks` date blocks, one run of an hour each, the dates `step` days apart from
@@ -206,11 +206,11 @@ TEST_P(ChartSize, StaysWithinItsBarsAndSaysWhatABarIs) {
     const ChartRow& row = GetParam();
     const report::ReportData data =
         scanned(datedLog(row.blocks, row.step, row.parses), DateOrder::YearMonthDay).data;
-    const report::Chart chart = report::chartOf(data);
+    const webreport::Chart chart = webreport::chartOf(data);
     EXPECT_EQ(chart.bars.size(), row.bars);
     EXPECT_TRUE(chart.note.contains(QLatin1String(row.noteWords))) << chart.note.toStdString();
     qint64 seconds = 0;
-    for (const report::ChartBar& bar : chart.bars)
+    for (const webreport::ChartBar& bar : chart.bars)
         seconds += bar.totalSeconds;
     EXPECT_EQ(seconds, qint64{3600} * row.blocks);
 }

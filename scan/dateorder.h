@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace report {
+namespace scan {
 
 // The order in which a short date names its day, month and year.
 enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
@@ -29,9 +29,4 @@ DateOrder systemDateOrder();
 // the text is anything else or names no real day: nothing is guessed.
 QDate parseLogDate(std::string_view text, DateOrder order);
 
-// "2026-W07": the ISO 8601 week of a day, with the week's own year.
-QString isoWeekOf(const QDate& day);
-// "2026-02".
-QString monthOf(const QDate& day);
-
-} // namespace report
+} // namespace scan

@@ -1,8 +1,8 @@
-#include "report/textescape.h"
+#include "webreport/textescape.h"
 
 #include "report/displaytext.h"
 
-namespace report {
+namespace webreport {
 
 namespace {
 
@@ -46,7 +46,7 @@ const char* htmlReference(char16_t c) {
 // Log text that needs no decoding: printable ASCII only, as nearly all of it is.
 QString decoded(std::string_view logBytes) {
     for (char c : logBytes) {
-        if (c < 0x20 || c >= 0x7F) return displayText(logBytes);
+        if (c < 0x20 || c >= 0x7F) return report::displayText(logBytes);
     }
     return QString::fromLatin1(logBytes.data(), static_cast<qsizetype>(logBytes.size()));
 }
@@ -105,4 +105,4 @@ void appendJsonLogText(std::string& out, std::string_view logBytes) {
     appendJsonText(out, decoded(logBytes));
 }
 
-} // namespace report
+} // namespace webreport

@@ -2,11 +2,12 @@
 
 #include "io/bytesink.h"
 #include "report/reportdata.h"
+#include "webreport/pageheader.h"
 
 #include <QString>
 #include <vector>
 
-namespace report {
+namespace webreport {
 
 // Past this many date blocks the chart shows ISO weeks, or months, instead of single blocks: at
 // 400 bars across a page (about 2.3 units of the chart's 1000 each, some 4 px on a screen and
@@ -30,9 +31,9 @@ struct Chart {
 // One bar per date block in log order, up to kChartBarLimit; past it one per ISO week, else one
 // per month (both in date order, without the dates that do not parse), else groups of
 // consecutive date blocks in log order: never more than kChartBarLimit bars.
-Chart chartOf(const ReportData& data);
+Chart chartOf(const report::ReportData& data);
 
 // Writes the report as one self-contained HTML page, UTF-8: no script, no external asset.
-void writeHtmlPage(const ReportData& data, const PageHeader& header, io::ByteSink& sink);
+void writeHtmlPage(const report::ReportData& data, const PageHeader& header, io::ByteSink& sink);
 
-} // namespace report
+} // namespace webreport

@@ -1,9 +1,9 @@
-#include "report/dateorder.h"
+#include "scan/dateorder.h"
 
 #include <QLocale>
 #include <array>
 
-namespace report {
+namespace scan {
 
 namespace {
 
@@ -49,9 +49,12 @@ bool splitThree(std::string_view text, std::array<std::string_view, 3>& pieces) 
 
 QString dateOrderName(DateOrder order) {
     switch (order) {
-    case DateOrder::MonthDayYear: return QStringLiteral("mdy");
-    case DateOrder::DayMonthYear: return QStringLiteral("dmy");
-    case DateOrder::YearMonthDay: return QStringLiteral("ymd");
+    case DateOrder::MonthDayYear:
+        return QStringLiteral("mdy");
+    case DateOrder::DayMonthYear:
+        return QStringLiteral("dmy");
+    case DateOrder::YearMonthDay:
+        return QStringLiteral("ymd");
     }
     return {};
 }
@@ -84,9 +87,12 @@ QDate parseLogDate(std::string_view text, DateOrder order) {
     // Where each of year, month and day stands among the three pieces.
     const auto [yearAt, monthAt, dayAt] = [order]() -> std::array<size_t, 3> {
         switch (order) {
-        case DateOrder::MonthDayYear: return {2, 0, 1};
-        case DateOrder::DayMonthYear: return {2, 1, 0};
-        case DateOrder::YearMonthDay: return {0, 1, 2};
+        case DateOrder::MonthDayYear:
+            return {2, 0, 1};
+        case DateOrder::DayMonthYear:
+            return {2, 1, 0};
+        case DateOrder::YearMonthDay:
+            return {0, 1, 2};
         }
         return {2, 0, 1};
     }();
@@ -97,16 +103,4 @@ QDate parseLogDate(std::string_view text, DateOrder order) {
     return QDate(*year, *month, *day); // invalid for a day that does not exist
 }
 
-QString isoWeekOf(const QDate& day) {
-    int weekYear = 0;
-    const int week = day.weekNumber(&weekYear);
-    return QStringLiteral("%1-W%2").arg(weekYear, 4, 10, QLatin1Char('0')).arg(week, 2, 10,
-                                                                                QLatin1Char('0'));
-}
-
-QString monthOf(const QDate& day) {
-    return QStringLiteral("%1-%2").arg(day.year(), 4, 10, QLatin1Char('0')).arg(day.month(), 2, 10,
-                                                                                 QLatin1Char('0'));
-}
-
-} // namespace report
+} // namespace scan

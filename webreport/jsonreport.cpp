@@ -1,9 +1,9 @@
-#include "report/jsonreport.h"
+#include "webreport/jsonreport.h"
 
-#include "report/chunkedout.h"
-#include "report/textescape.h"
+#include "webreport/chunkedout.h"
+#include "webreport/textescape.h"
 
-namespace report {
+namespace webreport {
 
 namespace {
 
@@ -21,7 +21,8 @@ void quotedLogText(ChunkedOut& out, std::string_view logBytes) {
 
 void amountMembers(ChunkedOut& out, const scan::TimeAmount& amount) {
     out << "\"hours\": " << amount.hours << ", \"minutes\": " << amount.minutes
-        << ", \"seconds\": " << amount.seconds << ", \"totalSeconds\": " << totalSecondsOf(amount);
+        << ", \"seconds\": " << amount.seconds
+        << ", \"totalSeconds\": " << report::totalSecondsOf(amount);
 }
 
 // Writes `"name": [` the items, one a line, `]`.
@@ -40,8 +41,8 @@ void array(ChunkedOut& out, std::string_view name, const Items& items, WriteItem
 }
 
 void periods(ChunkedOut& out, std::string_view name, std::string_view key,
-             const std::vector<PeriodTotal>& list) {
-    array(out, name, list, [&](const PeriodTotal& period) {
+             const std::vector<report::PeriodTotal>& list) {
+    array(out, name, list, [&](const report::PeriodTotal& period) {
         out << "\"" << key << "\": ";
         quoted(out, period.period);
         out << ", \"runs\": " << period.runs << ", \"totalSeconds\": " << period.totalSeconds;
@@ -50,19 +51,19 @@ void periods(ChunkedOut& out, std::string_view name, std::string_view key,
 
 } // namespace
 
-void writeJson(const ReportData& data, const PageHeader& header, io::ByteSink& sink) {
+void writeJson(const report::ReportData& data, const PageHeader& header, io::ByteSink& sink) {
     ChunkedOut out(sink);
     out << "{\n  \"schema\": " << qint64{kJsonSchema} << ",\n  \"createdOn\": ";
     quoted(out, header.createdOn);
     out << ",\n  \"log\": ";
     quoted(out, header.logPath);
     out << ",\n  \"dateOrder\": ";
-    quoted(out, dateOrderName(data.dateOrder));
+    quoted(out, scan::dateOrderName(data.dateOrder));
     out << ",\n  \"total\": {";
     amountMembers(out, data.total);
     out << "},\n  \"runs\": " << data.runs << ",\n";
 
-    array(out, "days", data.blocks, [&](const DateBlock& block) {
+    array(out, "days", data.blocks, [&](const report::DateBlock& block) {
         out << "\"date\": ";
         quotedLogText(out, block.date);
         out << ", \"isoDate\": ";
@@ -75,7 +76,7 @@ void writeJson(const ReportData& data, const PageHeader& header, io::ByteSink& s
         out << ", \"runs\": " << block.runs;
     });
     out << ",\n";
-    array(out, "files", data.files, [&](const FileTotal& file) {
+    array(out, "files", data.files, [&](const report::FileTotal& file) {
         out << "\"name\": ";
         quotedLogText(out, file.name);
         out << ", \"runs\": " << file.runs << ", \"totalSeconds\": " << file.totalSeconds;
@@ -85,7 +86,7 @@ void writeJson(const ReportData& data, const PageHeader& header, io::ByteSink& s
     out << ",\n";
     periods(out, "months", "month", data.months);
     out << ",\n";
-    array(out, "unparsedDates", data.unparsed, [&](const UnparsedDate& unparsed) {
+    array(out, "unparsedDates", data.unparsed, [&](const report::UnparsedDate& unparsed) {
         out << "\"date\": ";
         quotedLogText(out, unparsed.date);
         out << ", \"runs\": " << unparsed.runs << ", \"totalSeconds\": " << unparsed.totalSeconds;
@@ -93,4 +94,4 @@ void writeJson(const ReportData& data, const PageHeader& header, io::ByteSink& s
     out << "\n}\n";
 }
 
-} // namespace report
+} // namespace webreport

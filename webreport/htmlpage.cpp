@@ -1,15 +1,15 @@
-#include "report/htmlpage.h"
+#include "webreport/htmlpage.h"
 
-#include "report/chunkedout.h"
 #include "report/displaytext.h"
-#include "report/textescape.h"
+#include "webreport/chunkedout.h"
+#include "webreport/textescape.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
 
-namespace report {
+namespace webreport {
 
 namespace {
 
@@ -131,7 +131,7 @@ void chartSvg(ChunkedOut& out, const Chart& chart) {
     out << "\" role=\"img\" aria-label=\"Cut time per bar\">\n";
 
     const qint64 step = tickStep(span);
-    for (qint64 tick = low / step * step; tick <= high; tick = addSeconds(tick, step)) {
+    for (qint64 tick = low / step * step; tick <= high; tick = report::addSeconds(tick, step)) {
         if (tick < low) continue;
         const double y = yOf(static_cast<double>(tick));
         out << "<line class=\"" << (tick == 0 ? "axis" : "grid") << "\" x1=\"";
@@ -192,7 +192,7 @@ void chartSvg(ChunkedOut& out, const Chart& chart) {
     out << "</svg>\n";
 }
 
-void header(ChunkedOut& out, const ReportData& data, const PageHeader& pageHeader) {
+void header(ChunkedOut& out, const report::ReportData& data, const PageHeader& pageHeader) {
     out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"
         << kTitle << "</title>\n"
@@ -207,7 +207,7 @@ void header(ChunkedOut& out, const ReportData& data, const PageHeader& pageHeade
         << "</span></p>\n</header>\n";
 }
 
-void chartSection(ChunkedOut& out, const ReportData& data) {
+void chartSection(ChunkedOut& out, const report::ReportData& data) {
     out << "<section id=\"chart\">\n<h2>Cut time per date</h2>\n";
     const Chart chart = chartOf(data);
     if (!chart.note.isEmpty()) {
@@ -222,12 +222,12 @@ void chartSection(ChunkedOut& out, const ReportData& data) {
     out << "</section>\n";
 }
 
-void filesSection(ChunkedOut& out, const ReportData& data) {
+void filesSection(ChunkedOut& out, const report::ReportData& data) {
     out << "<section id=\"files\">\n<h2>Cut time per file</h2>\n<table>\n<thead><tr><th>File</th>"
            "<th class=\"n\">Runs</th><th class=\"n\">Cut time</th></tr></thead>\n<tbody>\n";
     const size_t shown = std::min(data.files.size(), kTopFiles);
     for (size_t i = 0; i < shown; ++i) {
-        const FileTotal& file = data.files[i];
+        const report::FileTotal& file = data.files[i];
         out << "<tr><td class=\"text\">";
         logText(out, file.name);
         out << "</td><td class=\"n\">" << file.runs << "</td><td class=\"n\">"
@@ -237,7 +237,7 @@ void filesSection(ChunkedOut& out, const ReportData& data) {
         qint64 runs = 0, seconds = 0;
         for (size_t i = shown; i < data.files.size(); ++i) {
             runs += data.files[i].runs;
-            seconds = addSeconds(seconds, data.files[i].totalSeconds);
+            seconds = report::addSeconds(seconds, data.files[i].totalSeconds);
         }
         out << "<tr class=\"rest\"><td>the other " << static_cast<qint64>(data.files.size() - shown)
             << " files</td><td class=\"n\">" << runs << "</td><td class=\"n\">"
@@ -247,11 +247,11 @@ void filesSection(ChunkedOut& out, const ReportData& data) {
 }
 
 void periodTable(ChunkedOut& out, std::string_view id, std::string_view heading,
-                 std::string_view column, const std::vector<PeriodTotal>& periods) {
+                 std::string_view column, const std::vector<report::PeriodTotal>& periods) {
     out << "<div id=\"" << id << "\">\n<h3>" << heading << "</h3>\n<table>\n<thead><tr><th>"
         << column << "</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th></tr></thead>\n"
         << "<tbody>\n";
-    for (const PeriodTotal& period : periods) {
+    for (const report::PeriodTotal& period : periods) {
         out << "<tr><td>";
         text(out, period.period);
         out << "</td><td class=\"n\">" << period.runs << "</td><td class=\"n\">"
@@ -261,12 +261,12 @@ void periodTable(ChunkedOut& out, std::string_view id, std::string_view heading,
     out << "</tbody>\n</table>\n</div>\n";
 }
 
-void periodsSection(ChunkedOut& out, const ReportData& data) {
+void periodsSection(ChunkedOut& out, const report::ReportData& data) {
     out << "<section id=\"periods\">\n<h2>Cut time per week and month</h2>\n<p class=\"note\">"
            "Dates read as "
-        << (data.dateOrder == DateOrder::MonthDayYear   ? "month/day/year"
-            : data.dateOrder == DateOrder::DayMonthYear ? "day/month/year"
-                                                        : "year/month/day")
+        << (data.dateOrder == scan::DateOrder::MonthDayYear   ? "month/day/year"
+            : data.dateOrder == scan::DateOrder::DayMonthYear ? "day/month/year"
+                                                              : "year/month/day")
         << "; weeks are ISO weeks, from Monday.</p>\n<div class=\"periods\">\n";
     periodTable(out, "weeks", "Weeks", "Week", data.weeks);
     periodTable(out, "months", "Months", "Month", data.months);
@@ -276,7 +276,7 @@ void periodsSection(ChunkedOut& out, const ReportData& data) {
                "out of the weeks and months; their cut time is in the total.</p>\n<table>\n"
                "<thead><tr><th>Date</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th>"
                "</tr></thead>\n<tbody>\n";
-        for (const UnparsedDate& unparsed : data.unparsed) {
+        for (const report::UnparsedDate& unparsed : data.unparsed) {
             out << "<tr><td class=\"text\">";
             logText(out, unparsed.date);
             out << "</td><td class=\"n\">" << unparsed.runs << "</td><td class=\"n\">"
@@ -288,10 +288,10 @@ void periodsSection(ChunkedOut& out, const ReportData& data) {
     out << "</section>\n";
 }
 
-void runsOfBlocks(ChunkedOut& out, const ReportData& data) {
+void runsOfBlocks(ChunkedOut& out, const report::ReportData& data) {
     size_t row = 0;
     for (size_t i = 0; i < data.blocks.size(); ++i) {
-        const DateBlock& block = data.blocks[i];
+        const report::DateBlock& block = data.blocks[i];
         out << "<details><summary>";
         logText(out, block.date);
         out << " &#8212; " << timeOf(block.total) << ", " << block.runs
@@ -299,7 +299,7 @@ void runsOfBlocks(ChunkedOut& out, const ReportData& data) {
             << "</summary>\n<table>\n<thead><tr><th>File</th><th>Start</th><th>Duration</th>"
                "</tr></thead>\n<tbody>\n";
         for (; row < data.runRows.size() && data.runRows[row].block == i; ++row) {
-            const RunRow& run = data.runRows[row];
+            const report::RunRow& run = data.runRows[row];
             out << "<tr><td class=\"text\">";
             logText(out, run.cutFileName);
             out << "</td><td class=\"text\">";
@@ -313,15 +313,15 @@ void runsOfBlocks(ChunkedOut& out, const ReportData& data) {
     }
 }
 
-void totalsOfBlocks(ChunkedOut& out, const ReportData& data) {
+void totalsOfBlocks(ChunkedOut& out, const report::ReportData& data) {
     out << "<p class=\"note\" id=\"runs-omitted\">The log holds " << data.runs
-        << " runs, more than the " << ReportCollector::kRunRowLimit
+        << " runs, more than the " << report::ReportCollector::kRunRowLimit
         << " a page lists one by one: here is each date's total. The text report lists every "
            "run.</p>\n<details><summary>Totals of the "
         << static_cast<qint64>(data.blocks.size())
         << " date blocks</summary>\n<table>\n<thead><tr><th>Date</th><th class=\"n\">Runs</th>"
            "<th class=\"n\">Cut time</th></tr></thead>\n<tbody>\n";
-    for (const DateBlock& block : data.blocks) {
+    for (const report::DateBlock& block : data.blocks) {
         out << "<tr><td class=\"text\">";
         logText(out, block.date);
         out << "</td><td class=\"n\">" << block.runs << "</td><td class=\"n\">"
@@ -331,7 +331,7 @@ void totalsOfBlocks(ChunkedOut& out, const ReportData& data) {
     out << "</tbody>\n</table>\n</details>\n";
 }
 
-void datesSection(ChunkedOut& out, const ReportData& data) {
+void datesSection(ChunkedOut& out, const report::ReportData& data) {
     out << "<section id=\"dates\">\n<h2>Runs per date</h2>\n";
     if (data.runRowsOmitted)
         totalsOfBlocks(out, data);
@@ -341,22 +341,23 @@ void datesSection(ChunkedOut& out, const ReportData& data) {
 }
 
 // Bars of `periods`, or nothing when there are none or too many.
-std::optional<std::vector<ChartBar>> periodBars(const std::vector<PeriodTotal>& periods) {
+std::optional<std::vector<ChartBar>> periodBars(const std::vector<report::PeriodTotal>& periods) {
     if (periods.empty() || periods.size() > kChartBarLimit) return std::nullopt;
     std::vector<ChartBar> bars;
-    for (const PeriodTotal& period : periods)
+    for (const report::PeriodTotal& period : periods)
         bars.push_back(ChartBar{period.period, period.totalSeconds});
     return bars;
 }
 
 } // namespace
 
-Chart chartOf(const ReportData& data) {
+Chart chartOf(const report::ReportData& data) {
     Chart chart;
     const size_t blocks = data.blocks.size();
     if (blocks <= kChartBarLimit) {
-        for (const DateBlock& block : data.blocks)
-            chart.bars.push_back(ChartBar{displayText(block.date), totalSecondsOf(block.total)});
+        for (const report::DateBlock& block : data.blocks)
+            chart.bars.push_back(
+                ChartBar{report::displayText(block.date), report::totalSecondsOf(block.total)});
         return chart;
     }
     const QString tooMany = QStringLiteral("The log has %1 date blocks, more than the %2 bars this "
@@ -375,10 +376,10 @@ Chart chartOf(const ReportData& data) {
     } else {
         const size_t perBar = (blocks + kChartBarLimit - 1) / kChartBarLimit;
         for (size_t first = 0; first < blocks; first += perBar) {
-            ChartBar bar{displayText(data.blocks[first].date), 0};
+            ChartBar bar{report::displayText(data.blocks[first].date), 0};
             for (size_t i = first; i < std::min(blocks, first + perBar); ++i)
-                bar.totalSeconds =
-                    addSeconds(bar.totalSeconds, totalSecondsOf(data.blocks[i].total));
+                bar.totalSeconds = report::addSeconds(bar.totalSeconds,
+                                                      report::totalSecondsOf(data.blocks[i].total));
             chart.bars.push_back(std::move(bar));
         }
         chart.note = tooMany + QStringLiteral("each bar adds up %1 consecutive date blocks, in log "
@@ -388,7 +389,8 @@ Chart chartOf(const ReportData& data) {
     return chart;
 }
 
-void writeHtmlPage(const ReportData& data, const PageHeader& pageHeader, io::ByteSink& sink) {
+void writeHtmlPage(const report::ReportData& data, const PageHeader& pageHeader,
+                   io::ByteSink& sink) {
     ChunkedOut out(sink);
     header(out, data, pageHeader);
     chartSection(out, data);
@@ -398,4 +400,4 @@ void writeHtmlPage(const ReportData& data, const PageHeader& pageHeader, io::Byt
     out << "</body>\n</html>\n";
 }
 
-} // namespace report
+} // namespace webreport

@@ -2,8 +2,9 @@
 
 #include "io/bytesink.h"
 #include "report/reportdata.h"
+#include "webreport/pageheader.h"
 
-namespace report {
+namespace webreport {
 
 // The schema's version; a change that renames or removes a member raises it.
 constexpr int kJsonSchema = 1;
@@ -13,6 +14,6 @@ constexpr int kJsonSchema = 1;
 // minutes, seconds, totalSeconds, runs}], files [{name, runs, totalSeconds}], weeks [{week, runs,
 // totalSeconds}], months [{month, runs, totalSeconds}], unparsedDates [{date, runs,
 // totalSeconds}]. Ends with a line end.
-void writeJson(const ReportData& data, const PageHeader& header, io::ByteSink& sink);
+void writeJson(const report::ReportData& data, const PageHeader& header, io::ByteSink& sink);
 
-} // namespace report
+} // namespace webreport

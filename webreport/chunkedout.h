@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace report {
+namespace webreport {
 
 // A text being written to a sink in pieces of about 64 KiB, so that a large page or document
 // never stands whole in memory. The writers append to text() and call maybeFlush() between rows.
@@ -38,4 +38,4 @@ private:
     std::string text_;
 };
 
-} // namespace report
+} // namespace webreport

@@ -1,17 +1,17 @@
-#include "report/reportfile.h"
+#include "webreport/reportfile.h"
 
 #include "io/outputfiles.h"
 #include "io/threadfailure.h"
-#include "report/htmlpage.h"
-#include "report/jsonreport.h"
+#include "webreport/htmlpage.h"
+#include "webreport/jsonreport.h"
 
-namespace report {
+namespace webreport {
 
 QString fileSuffix(ReportFormat format) {
     return format == ReportFormat::Html ? QStringLiteral(".html") : QStringLiteral(".json");
 }
 
-void writeReport(ReportFormat format, const ReportData& data, const PageHeader& header,
+void writeReport(ReportFormat format, const report::ReportData& data, const PageHeader& header,
                  io::ByteSink& sink) {
     if (format == ReportFormat::Html)
         writeHtmlPage(data, header, sink);
@@ -20,7 +20,8 @@ void writeReport(ReportFormat format, const ReportData& data, const PageHeader& 
 }
 
 std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
-                                               const ReportData& data, const PageHeader& header) {
+                                               const report::ReportData& data,
+                                               const PageHeader& header) {
     io::OutputFiles file;
     io::ByteSink* sink = file.stage(path);
     if (!sink) return file.problem();
@@ -31,4 +32,4 @@ std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat
     return file.commit();
 }
 
-} // namespace report
+} // namespace webreport

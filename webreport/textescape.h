@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace report {
+namespace webreport {
 
 // Log text is data: these turn it into text that a page or a JSON document shows as it stands,
 // whatever bytes the log holds. Log bytes are first decoded as the window decodes them, so the
@@ -21,4 +21,4 @@ void appendHtmlLogText(std::string& out, std::string_view logBytes);
 void appendJsonText(std::string& out, QStringView text);
 void appendJsonLogText(std::string& out, std::string_view logBytes);
 
-} // namespace report
+} // namespace webreport
