@@ -9,6 +9,8 @@
 #include "report/reportdata.h"
 #include "report/reportscan.h"
 #include "scan/dateorder.h"
+#include "scan/period.h"
+#include "webreport/machines.h"
 #include "webreport/reportfile.h"
 
 #include <QCommandLineParser>
@@ -16,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -39,13 +42,17 @@ const QString kVersion = QStringLiteral(RUNTALLY_VERSION);
 const QString kStandardOutput = QStringLiteral("standard output");
 
 struct Options {
-    QString log;    // empty: the log that the user's setting names
-    QString output; // empty: standard output
+    QStringList logs; // none: the log that the user's setting names
+    QString output;   // empty: standard output
     bool csv = false;
     bool force = false;
     std::vector<webreport::ReportFormat> extras; // --html, --json
     scan::DateOrder dateOrder = scan::systemDateOrder();
+    scan::Period period; // read in dateOrder
 };
+
+// What the command writes to: standard output, or the file it is given.
+using WriteTo = std::function<int(io::ByteSink& out)>;
 
 class Command {
 public:
@@ -56,16 +63,23 @@ public:
 private:
     // The exit status when the command is done after parsing (help, version, a usage error).
     std::optional<int> parse(const QStringList& arguments, Options& options);
+    std::optional<int> parsePeriod(const QCommandLineParser& parser, const QCommandLineOption& from,
+                                   const QCommandLineOption& to, Options& options);
     int findLog(Options& options);
-    int toStandardOutput(QFile& log, const Options& options);
+    int forOneLog(const Options& options);
+    int toStandardOutput(const WriteTo& write);
     int print(QFile& log, const Options& options, io::ByteSink& out);
     int toFiles(QFile& log, const Options& options);
     int refuseToReplace(const std::vector<QString>& paths, const Options& options);
     int writeExtraReports(const Options& options, const report::ReportData& data);
-    int scanInto(QFile& log, const report::ScanOutputs& outputs, scan::ScanTotals& totals);
-    webreport::PageHeader pageHeader(const Options& options);
+    int forMachines(const Options& options);
+    int scanMachines(const Options& options, std::vector<webreport::Machine>& machines);
+    int scanInto(QFile& log, const report::ScanOutputs& outputs, const Options& options,
+                 scan::ScanTotals& totals, const QString& machine = {});
+    webreport::PageHeader pageHeader(const Options& options, const QString& log = {});
     scan::ReadProgress progressFor(qint64 size);
     void say(const QString& text) { streams_.out.write(text.toLocal8Bit()); }
+    void tell(const QString& text); // on standard error
     int fail(int status, const QString& text);
     int failOn(int status, const QString& path, const QString& reason);
     int failOn(int status, const io::FileProblem& problem) {
@@ -76,8 +90,12 @@ private:
     platform::Environment& environment_;
 };
 
-int Command::fail(int status, const QString& text) {
+void Command::tell(const QString& text) {
     streams_.err.write((kName + QStringLiteral(": ") + text + QLatin1Char('\n')).toLocal8Bit());
+}
+
+int Command::fail(int status, const QString& text) {
+    tell(text);
     return status;
 }
 
@@ -93,8 +111,9 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
     parser.addPositionalArgument(
         QStringLiteral("LOG"),
         QStringLiteral("The log to read; by default the mvsys.log that the user's Milvane "
-                       "setting names."),
-        QStringLiteral("[LOG]"));
+                       "setting names. With --html or --json, several logs, one per machine, "
+                       "each named after its folder."),
+        QStringLiteral("[LOG...]"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("Write NAME.txt (the report) and NAME.csv."),
                                     QStringLiteral("NAME"));
@@ -111,10 +130,21 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
         QStringLiteral("Without -o: print the report as JSON. With -o: also write NAME.json."));
     const QCommandLineOption dateOrder(
         QStringLiteral("date-order"),
-        QStringLiteral("How the log's dates are read for the weeks and months of --html and "
-                       "--json: mdy, dmy or ymd (by default the system's short date order)."),
+        QStringLiteral("How dates are read, the log's and those of --from and --to, for the "
+                       "weeks and months of --html and --json too: mdy, dmy or ymd (by default "
+                       "the system's short date order)."),
         QStringLiteral("ORDER"));
-    parser.addOptions({output, csv, force, html, json, dateOrder});
+    const QCommandLineOption from(
+        QStringLiteral("from"),
+        QStringLiteral("Count only the runs of this date and later (in the date order, or "
+                       "YYYY-MM-DD)."),
+        QStringLiteral("DATE"));
+    const QCommandLineOption to(
+        QStringLiteral("to"),
+        QStringLiteral("Count only the runs of this date and earlier (in the date order, or "
+                       "YYYY-MM-DD)."),
+        QStringLiteral("DATE"));
+    parser.addOptions({output, csv, force, html, json, dateOrder, from, to});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -127,9 +157,7 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
         say(kName + QLatin1Char(' ') + kVersion + QLatin1Char('\n'));
         return kExitOk;
     }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1) return fail(kExitUsage, QStringLiteral("only one LOG, please"));
-    options.log = positional.value(0);
+    options.logs = parser.positionalArguments();
     options.output = parser.value(output);
     options.csv = parser.isSet(csv);
     options.force = parser.isSet(force);
@@ -148,18 +176,45 @@ std::optional<int> Command::parse(const QStringList& arguments, Options& options
         if (!order) return fail(kExitUsage, QStringLiteral("--date-order is mdy, dmy or ymd"));
         options.dateOrder = *order;
     }
+    if (options.logs.size() > 1 && (options.extras.empty() || options.csv))
+        return fail(kExitUsage, QStringLiteral("several logs go with --html or --json: the report "
+                                               "and the CSV are for one log"));
+    return parsePeriod(parser, from, to, options);
+}
+
+std::optional<int> Command::parsePeriod(const QCommandLineParser& parser,
+                                        const QCommandLineOption& from,
+                                        const QCommandLineOption& to, Options& options) {
+    options.period.order = options.dateOrder;
+    for (const auto& [option, end] :
+         {std::pair{&from, &options.period.from}, std::pair{&to, &options.period.to}}) {
+        if (!parser.isSet(*option)) continue;
+        const QString written = parser.value(*option);
+        *end = scan::readPeriodEnd(written, options.dateOrder);
+        if (!*end)
+            return fail(kExitUsage,
+                        QStringLiteral("--%1 \"%2\" is not a date: write it as %3 or YYYY-MM-DD")
+                            .arg(option->names().constFirst(), written,
+                                 QString::fromLatin1(scan::dateOrderWords(options.dateOrder))));
+    }
+    if (options.period.from && options.period.to && *options.period.to < *options.period.from)
+        return fail(kExitUsage, QStringLiteral("--to %1 comes before --from %2")
+                                    .arg(parser.value(to), parser.value(from)));
     return std::nullopt;
 }
 
 int Command::findLog(Options& options) {
-    if (!options.log.isEmpty()) {
-        if (platform::isOrdinaryFile(options.log)) return kExitOk;
-        return fail(kExitLogMissing, platform::missingLogTitle() + QStringLiteral(": ") +
-                                         QDir::toNativeSeparators(options.log));
+    if (!options.logs.isEmpty()) {
+        for (const QString& log : options.logs) {
+            if (!platform::isOrdinaryFile(log))
+                return fail(kExitLogMissing, platform::missingLogTitle() + QStringLiteral(": ") +
+                                                 QDir::toNativeSeparators(log));
+        }
+        return kExitOk;
     }
     const std::optional<QString> log = platform::findSystemLog(environment_);
     if (!log) return fail(kExitLogMissing, platform::missingLogText());
-    options.log = *log;
+    options.logs = {*log};
     return kExitOk;
 }
 
@@ -183,24 +238,44 @@ scan::ReadProgress Command::progressFor(qint64 size) {
 }
 
 // Reads the log into the outputs: the exit status, the reason told when the log fails part way.
-int Command::scanInto(QFile& log, const report::ScanOutputs& outputs, scan::ScanTotals& totals) {
+// Says how many CUT records the period left out, with the machine's name if there are several.
+int Command::scanInto(QFile& log, const report::ScanOutputs& outputs, const Options& options,
+                      scan::ScanTotals& totals, const QString& machine) {
     const std::string today = platform::todayForReport(environment_);
-    report::ScanOutcome scanned = report::scanLog(log, today, outputs, progressFor(log.size()));
+    report::ScanOutcome scanned = report::scanLog(
+        log, today, outputs, {.period = options.period, .progress = progressFor(log.size())});
     if (scanned.failure) return failOn(kExitLogUnreadable, log.fileName(), *scanned.failure);
     totals = std::move(scanned.totals);
+    if (const qint64 left = totals.outsidePeriod; left > 0) {
+        fail(kExitOk,
+             (machine.isEmpty() ? QString() : machine + QStringLiteral(": ")) +
+                 (left == 1 ? QStringLiteral("1 CUT record outside the period was left out")
+                            : QStringLiteral("%1 CUT records outside the period were "
+                                             "left out")
+                                  .arg(left)));
+    }
     return kExitOk;
 }
 
-webreport::PageHeader Command::pageHeader(const Options& options) {
+webreport::PageHeader Command::pageHeader(const Options& options, const QString& log) {
     return {environment_.todayShortDate(),
-            QDir::toNativeSeparators(QFileInfo(options.log).absoluteFilePath())};
+            log.isEmpty() ? QString() : QDir::toNativeSeparators(QFileInfo(log).absoluteFilePath()),
+            options.period};
 }
 
-int Command::toStandardOutput(QFile& log, const Options& options) {
+int Command::forOneLog(const Options& options) {
+    QFile log(options.logs.front());
+    if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return failOn(kExitLogUnreadable, log.fileName(), log.errorString());
+    if (!options.output.isEmpty()) return toFiles(log, options);
+    return toStandardOutput([&](io::ByteSink& out) { return print(log, options, out); });
+}
+
+int Command::toStandardOutput(const WriteTo& write) {
     io::OutputFiles out;
     io::ByteSink* sink = out.attach(streams_.out, kStandardOutput);
     if (!sink) return failOn(kExitWriteFailed, out.problem());
-    if (const int status = print(log, options, *sink); status != kExitOk) return status;
+    if (const int status = write(*sink); status != kExitOk) return status;
     if (const auto problems = out.finish(); !problems.empty())
         return failOn(kExitWriteFailed, problems.front());
     return kExitOk;
@@ -212,16 +287,17 @@ int Command::print(QFile& log, const Options& options, io::ByteSink& out) {
     if (options.extras.empty()) {
         report::ScanOutputs outputs;
         (options.csv ? outputs.csvFile : outputs.reportFile) = &out;
-        return scanInto(log, outputs, totals);
+        return scanInto(log, outputs, options, totals);
     }
     report::ReportCollector collector;
-    if (const int status = scanInto(log, {.collector = &collector}, totals); status != kExitOk)
+    if (const int status = scanInto(log, {.collector = &collector}, options, totals);
+        status != kExitOk)
         return status;
     // The page's memory can run out like the scan's.
     if (auto thrown = io::exceptionFrom([&] {
             webreport::writeReport(options.extras.front(),
                                    collector.takeData(options.dateOrder, totals),
-                                   pageHeader(options), out);
+                                   pageHeader(options, log.fileName()), out);
         }))
         return failOn(kExitWriteFailed, kStandardOutput, *thrown);
     return kExitOk;
@@ -261,7 +337,8 @@ int Command::toFiles(QFile& log, const Options& options) {
                                       .csvFile = csv,
                                       .collector = options.extras.empty() ? nullptr : &collector};
     scan::ScanTotals totals;
-    if (const int status = scanInto(log, outputs, totals); status != kExitOk) return status;
+    if (const int status = scanInto(log, outputs, options, totals); status != kExitOk)
+        return status;
     // Both are written whole and checked before either is put in place.
     if (const auto problems = files.finish(); !problems.empty())
         return failOn(kExitWriteFailed, problems.front());
@@ -271,7 +348,7 @@ int Command::toFiles(QFile& log, const Options& options) {
 }
 
 int Command::writeExtraReports(const Options& options, const report::ReportData& data) {
-    const webreport::PageHeader header = pageHeader(options);
+    const webreport::PageHeader header = pageHeader(options, options.logs.front());
     for (webreport::ReportFormat kind : options.extras) {
         if (auto problem = webreport::writeReportFile(options.output + webreport::fileSuffix(kind),
                                                       kind, data, header))
@@ -280,15 +357,69 @@ int Command::writeExtraReports(const Options& options, const report::ReportData&
     return kExitOk;
 }
 
+// The page or the JSON of several machines: every log is looked for, and the files that -o would
+// replace are checked, before any is read; each log is read once, and nothing is written unless
+// all of them were read to their end.
+int Command::forMachines(const Options& options) {
+    for (qsizetype i = 0; i < options.logs.size(); ++i) {
+        for (qsizetype j = 0; j < i; ++j) {
+            if (QFileInfo(options.logs[i]) == QFileInfo(options.logs[j]))
+                return failOn(kExitUsage, options.logs[i],
+                              QStringLiteral("given more than once (as %1)")
+                                  .arg(QDir::toNativeSeparators(options.logs[j])));
+        }
+    }
+    std::vector<QString> targets;
+    if (!options.output.isEmpty()) {
+        for (webreport::ReportFormat kind : options.extras)
+            targets.push_back(options.output + webreport::fileSuffix(kind));
+    }
+    if (const int status = refuseToReplace(targets, options); status != kExitOk) return status;
+
+    std::vector<webreport::Machine> machines;
+    if (const int status = scanMachines(options, machines); status != kExitOk) return status;
+    const webreport::PageHeader header = pageHeader(options);
+    if (options.output.isEmpty()) {
+        return toStandardOutput([&](io::ByteSink& out) -> int {
+            if (auto thrown = io::exceptionFrom(
+                    [&] { webreport::writeReport(options.extras.front(), machines, header, out); }))
+                return failOn(kExitWriteFailed, kStandardOutput, *thrown);
+            return kExitOk;
+        });
+    }
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (auto problem =
+                webreport::writeReportFile(targets[i], options.extras[i], machines, header))
+            return failOn(kExitWriteFailed, *problem);
+    }
+    return kExitOk;
+}
+
+int Command::scanMachines(const Options& options, std::vector<webreport::Machine>& machines) {
+    std::vector<QString> paths;
+    for (const QString& log : options.logs)
+        paths.push_back(QFileInfo(log).absoluteFilePath());
+    const std::vector<QString> names = webreport::machineNames(paths);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        QFile log(paths[i]);
+        if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return failOn(kExitLogUnreadable, paths[i], log.errorString());
+        report::ReportCollector collector;
+        scan::ScanTotals totals;
+        if (const int status = scanInto(log, {.collector = &collector}, options, totals, names[i]);
+            status != kExitOk)
+            return status;
+        machines.push_back({names[i], QDir::toNativeSeparators(paths[i]),
+                            collector.takeData(options.dateOrder, totals)});
+    }
+    return kExitOk;
+}
+
 int Command::run(const QStringList& arguments) {
     Options options;
     if (const auto done = parse(arguments, options)) return *done;
     if (const int status = findLog(options); status != kExitOk) return status;
-
-    QFile log(options.log);
-    if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return failOn(kExitLogUnreadable, options.log, log.errorString());
-    return options.output.isEmpty() ? toStandardOutput(log, options) : toFiles(log, options);
+    return options.logs.size() > 1 ? forMachines(options) : forOneLog(options);
 }
 
 } // namespace

@@ -72,8 +72,8 @@ Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes,
     constexpr size_t kBlockSize = 4096;
     report::ScanOutcome scanned = report::scanLog(
         device, kToday,
-        {.reportFile = &report, .csvFile = &csv, .reportText = &text, .collector = &collector}, {},
-        kBlockSize);
+        {.reportFile = &report, .csvFile = &csv, .reportText = &text, .collector = &collector},
+        {.blockSize = kBlockSize});
     require(!scanned.failure, "reading from memory never fails");
     report::ReportData collected =
         collector.takeData(scan::DateOrder::MonthDayYear, scanned.totals);

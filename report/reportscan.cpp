@@ -30,22 +30,24 @@ void writeLogEnd(ReportLayout& layout, const scan::ScanTotals& totals) {
 }
 
 std::optional<QString> scanAndJoin(QIODevice& log, std::string_view today,
-                                   const ScanOutputs& outputs, const scan::ReadProgress& progress,
-                                   size_t blockSize, scan::ScanTotals& totals) {
+                                   const ScanOutputs& outputs, const ScanOptions& options,
+                                   scan::ScanTotals& totals) {
     const WantedLines wanted{outputs.reportFile != nullptr, outputs.csvFile != nullptr,
                              outputs.reportText != nullptr};
     // Outlives the source, whose parsing threads work on it.
     std::array<SlotWork, scan::RecordSource::kSlots> work;
-    scan::RecordSource source(log, blockSize, [&](const scan::RecordBatch& batch) {
+    const auto layOut = [&](const scan::RecordBatch& batch) {
         SlotWork& mine = work[batch.slot];
         if (wanted.any()) mine.lines.layOut(batch.records, batch.days, wanted);
         if (outputs.collector) mine.files.tally(batch.records);
-    });
+    };
+    scan::RecordSource source(log, options.blockSize, layOut, options.period);
 
     ReportLayout layout(outputs.reportFile, outputs.csvFile, outputs.reportText);
     layout.reportOpening(today);
     scan::CutTally tally;
     qint64 bytesRead = 0;
+    qint64 outsidePeriod = 0;
     while (const scan::RecordBatch* batch = source.next()) {
         if (!batch->records.empty()) {
             const scan::BatchJoin join = tally.add(batch->records, batch->days);
@@ -55,23 +57,24 @@ std::optional<QString> scanAndJoin(QIODevice& log, std::string_view today,
             if (outputs.collector)
                 outputs.collector->join(batch->records, done.files, batch->days, join.firstBlock);
         }
+        outsidePeriod += batch->outsidePeriod;
         bytesRead += batch->bytes;
-        if (progress && batch->bytes > 0) progress(bytesRead);
+        if (options.progress && batch->bytes > 0) options.progress(bytesRead);
     }
     if (auto failure = source.error()) return failure;
     writeLogEnd(layout, tally.totals());
     totals = tally.takeTotals();
+    totals.outsidePeriod = outsidePeriod;
     return std::nullopt;
 }
 
 } // namespace
 
 ScanOutcome scanLog(QIODevice& log, std::string_view today, const ScanOutputs& outputs,
-                    const scan::ReadProgress& progress, size_t blockSize) {
+                    const ScanOptions& options) {
     ScanOutcome outcome;
-    if (auto thrown = io::exceptionFrom([&] {
-            outcome.failure = scanAndJoin(log, today, outputs, progress, blockSize, outcome.totals);
-        }))
+    if (auto thrown = io::exceptionFrom(
+            [&] { outcome.failure = scanAndJoin(log, today, outputs, options, outcome.totals); }))
         outcome.failure = thrown;
     return outcome;
 }

@@ -28,11 +28,18 @@ struct ScanOutcome {
     scan::ScanTotals totals;
 };
 
+// How a log is read.
+struct ScanOptions {
+    scan::Period period = {};         // the CUT records outside it are left out
+    scan::ReadProgress progress = {}; // told after every block read
+    size_t blockSize = scan::kReadBlockSize;
+};
+
 // Reads the whole log once into every output asked for: the report opening; every batch of the
 // log laid out on the parsing threads and joined to the ones before in log order; the log end.
-// `today` is the "Created on" date.
+// `today` is the "Created on" date. The outputs are those of the log without its CUT records
+// outside the period.
 ScanOutcome scanLog(QIODevice& log, std::string_view today, const ScanOutputs& outputs,
-                    const scan::ReadProgress& progress = {},
-                    size_t blockSize = scan::kReadBlockSize);
+                    const ScanOptions& options = {});
 
 } // namespace report

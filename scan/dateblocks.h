@@ -22,10 +22,11 @@ struct DayItem {
 };
 
 // What a scan adds up: the grand total, and the date blocks in log order, the last one being the
-// block the log ended in.
+// block the log ended in; and how many CUT records were left out as outside the scan's period.
 struct ScanTotals {
     TimeAmount total;
     std::vector<DayItem> days;
+    qint64 outsidePeriod = 0;
 
     // Every counted record belongs to a block.
     bool hasCutRecords() const { return !days.empty(); }

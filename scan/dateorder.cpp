@@ -59,6 +59,18 @@ QString dateOrderName(DateOrder order) {
     return {};
 }
 
+std::string_view dateOrderWords(DateOrder order) {
+    switch (order) {
+    case DateOrder::MonthDayYear:
+        return "month/day/year";
+    case DateOrder::DayMonthYear:
+        return "day/month/year";
+    case DateOrder::YearMonthDay:
+        return "year/month/day";
+    }
+    return {};
+}
+
 std::optional<DateOrder> dateOrderNamed(QStringView name) {
     for (DateOrder order :
          {DateOrder::MonthDayYear, DateOrder::DayMonthYear, DateOrder::YearMonthDay}) {

@@ -14,6 +14,8 @@ enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
 // "mdy", "dmy" or "ymd": the names the command line takes and the JSON shows.
 QString dateOrderName(DateOrder order);
 std::optional<DateOrder> dateOrderNamed(QStringView name);
+// "month/day/year", "day/month/year" or "year/month/day".
+std::string_view dateOrderWords(DateOrder order);
 
 // The order of a Qt date format ("M/d/yy", "dd.MM.yyyy", "yyyy-MM-dd"): where the year comes
 // first, year-month-day; where the day comes before the month, day-month-year; otherwise

@@ -6,8 +6,9 @@
 
 namespace scan {
 
-RecordSource::RecordSource(QIODevice& log, size_t blockSize, BatchWork work)
-    : work_(std::move(work)), batches_(kSlots), reader_(log, blockSize) {
+RecordSource::RecordSource(QIODevice& log, size_t blockSize, BatchWork work, Period period)
+    : work_(std::move(work)), period_(std::move(period)), batches_(kSlots),
+      reader_(log, blockSize) {
     // Room for a block's records at one per 64 bytes, more than typical lines (about 90 bytes)
     // need, so that the list does not grow, and touch fresh memory, again and again while the
     // first blocks are parsed. Room not used is not touched.
@@ -77,9 +78,10 @@ void RecordSource::parseLoop() {
 
 void RecordSource::parseTurns() {
     RecordReader reader;
+    PeriodCheck period(period_);
     while (RecordBatch* batch = takeFreeBatch()) {
         bool last = false;
-        const std::optional<size_t> sequence = readInto(*batch, reader, last);
+        const std::optional<size_t> sequence = readInto(*batch, reader, period, last);
         if (!sequence) return giveBack(batch);
         deliver(batch, *sequence, last);
     }
@@ -107,7 +109,8 @@ void RecordSource::giveBack(RecordBatch* batch) {
 // that throws leaves its place empty, so the caller waits there until the failure is told,
 // however far the other thread reads on. The places taken by reads after the log's end lie past
 // its last batch, and are never waited for.
-std::optional<size_t> RecordSource::readInto(RecordBatch& batch, RecordReader& reader, bool& last) {
+std::optional<size_t> RecordSource::readInto(RecordBatch& batch, RecordReader& reader,
+                                             PeriodCheck& period, bool& last) {
     std::optional<LineStretch> stretch;
     size_t sequence = 0;
     {
@@ -121,15 +124,28 @@ std::optional<size_t> RecordSource::readInto(RecordBatch& batch, RecordReader& r
     }
     batch.bytes = stretch->bytesRead;
     last = stretch->last;
-    parse(batch, stretch->in(batch.block), reader);
+    parse(batch, stretch->in(batch.block), reader, period);
     return sequence;
 }
 
-void RecordSource::parse(RecordBatch& batch, std::string_view lines, RecordReader& reader) {
+void RecordSource::parse(RecordBatch& batch, std::string_view lines, RecordReader& reader,
+                         PeriodCheck& period) {
     batch.records.clear();
-    forEachLine(lines, [&](std::string_view line) {
-        if (auto record = reader.read(line)) batch.records.push_back(*record);
-    });
+    batch.outsidePeriod = 0;
+    if (period_.isWholeLog()) {
+        forEachLine(lines, [&](std::string_view line) {
+            if (auto record = reader.read(line)) batch.records.push_back(*record);
+        });
+    } else {
+        forEachLine(lines, [&](std::string_view line) {
+            auto record = reader.read(line);
+            if (!record) return;
+            if (period.holds(record->date))
+                batch.records.push_back(*record);
+            else
+                ++batch.outsidePeriod;
+        });
+    }
     batch.days.find(batch.records);
     if (work_) work_(batch);
 }

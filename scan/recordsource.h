@@ -3,6 +3,7 @@
 #include "scan/dateblocks.h"
 #include "scan/logblocks.h"
 #include "scan/logrecord.h"
+#include "scan/period.h"
 
 #include <QString>
 #include <condition_variable>
@@ -24,23 +25,24 @@ constexpr size_t kReadBlockSize = size_t{1} << 18;
 // Called after every block read with the number of bytes read so far.
 using ReadProgress = std::function<void(qint64 bytesRead)>;
 
-// The CUT records of one stretch of the log, in log order, cut into date blocks. The records'
-// views point into the block.
+// The CUT records of one stretch of the log within the scan's period, in log order, cut into date
+// blocks. The records' views point into the block.
 struct RecordBatch {
     size_t slot = 0; // which of the source's batches this is (below RecordSource::kSlots)
     LogBlock block;
     std::vector<CutRecord> records;
     BatchDays days;
-    qint64 bytes = 0; // read from the log into this batch
+    qint64 bytes = 0;         // read from the log into this batch
+    qint64 outsidePeriod = 0; // CUT records of this stretch left out, as outside the period
 };
 
 // Reads a log and picks out its CUT records on threads of their own, so that the caller adds up
 // one batch while the next ones are read and parsed. Each parsing thread in turn reads a block
-// (one thread at a time), then, while the other thread reads, parses its whole lines, cuts the
-// records into date blocks and does the caller's work on them; the batches reach the caller in
-// log order. The device is used by these threads alone until the source is destroyed. A failed
-// read and an exception on a parsing thread both end the batches early, with the reason in
-// error().
+// (one thread at a time), then, while the other thread reads, parses its whole lines, keeps the
+// records within the period, cuts them into date blocks and does the caller's work on them; the
+// batches reach the caller in log order. The device is used by these threads alone until the source
+// is destroyed. A failed read and an exception on a parsing thread both end the batches early, with
+// the reason in error().
 class RecordSource {
 public:
     static constexpr size_t kParsers = 2;
@@ -54,7 +56,7 @@ public:
     // following call.
     using BatchWork = std::function<void(const RecordBatch& batch)>;
 
-    RecordSource(QIODevice& log, size_t blockSize, BatchWork work = {});
+    RecordSource(QIODevice& log, size_t blockSize, BatchWork work = {}, Period period = {});
     ~RecordSource(); // stops and waits for the threads
     RecordSource(const RecordSource&) = delete;
     RecordSource& operator=(const RecordSource&) = delete;
@@ -72,13 +74,16 @@ private:
     void giveBack(RecordBatch* batch);
     // Reads the next block into the batch: its place in the log's order, taken before the read,
     // or nothing at the end.
-    std::optional<size_t> readInto(RecordBatch& batch, RecordReader& reader, bool& last);
-    void parse(RecordBatch& batch, std::string_view lines, RecordReader& reader);
+    std::optional<size_t> readInto(RecordBatch& batch, RecordReader& reader, PeriodCheck& period,
+                                   bool& last);
+    void parse(RecordBatch& batch, std::string_view lines, RecordReader& reader,
+               PeriodCheck& period);
     void deliver(RecordBatch* batch, size_t sequence, bool last);
     void endWith(const QString& reason);
     void limitEnd(size_t count); // with mutex_ held
 
     const BatchWork work_;
+    const Period period_;
     std::vector<RecordBatch> batches_;
 
     // Reading, by one parsing thread at a time.

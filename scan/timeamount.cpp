@@ -77,8 +77,7 @@ bool DurationSum::addTo(TimeAmount& amount) const {
     const qint64 seconds = amount.seconds + seconds_;
     const qint64 minutes = amount.minutes + minutes_ + seconds / kUnit;
     qint64 hours = 0;
-    if (qAddOverflow(amount.hours, hours_, &hours) ||
-        qAddOverflow(hours, minutes / kUnit, &hours))
+    if (qAddOverflow(amount.hours, hours_, &hours) || qAddOverflow(hours, minutes / kUnit, &hours))
         return false;
     amount = {hours, minutes % kUnit, seconds % kUnit};
     return true;

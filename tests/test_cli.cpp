@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusRow{
             "OutputFolderMissing", {"-o", "DIR/none/x", "LOG"}, platform::kExitWriteFailed, "none"},
         StatusRow{"UnknownOption", {"--bogus"}, platform::kExitUsage, "bogus"},
-        StatusRow{"TwoLogs", {"LOG", "LOG"}, platform::kExitUsage, "one LOG"},
+        StatusRow{"TwoLogs", {"LOG", "LOG"}, platform::kExitUsage, "several logs"},
         StatusRow{"CsvWithOutput", {"--csv", "-o", "OUT", "LOG"}, platform::kExitUsage, "--csv"}),
     [](const auto& row) { return std::string(row.param.name); });
 

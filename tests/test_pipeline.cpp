@@ -195,7 +195,7 @@ TEST(ReadingThreads, SkipLinesTooLongToKeepWhateverTheBlockSize) {
         QBuffer device;
         device.setData(log.data(), static_cast<qsizetype>(log.size()));
         device.open(QIODevice::ReadOnly);
-        const report::ScanOutcome scanned = report::scanLog(device, "", {}, {}, blockSize);
+        const report::ScanOutcome scanned = report::scanLog(device, "", {}, {.blockSize = blockSize});
         EXPECT_FALSE(scanned.failure);
         EXPECT_EQ(scanned.totals.total.seconds, 11) << "block size " << blockSize;
     }

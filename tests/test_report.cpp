@@ -56,7 +56,7 @@ Written scanned(const QByteArray& log, size_t blockSize, const report::WantedLin
                         {.reportFile = wanted.reportFile ? &reportFile : nullptr,
                          .csvFile = wanted.csvFile ? &csvFile : nullptr,
                          .reportText = wanted.reportText ? &reportText : nullptr},
-                        {}, blockSize);
+                        {.blockSize = blockSize});
     EXPECT_FALSE(outcome.failure);
     Written written{reportFile.takeText(), csvFile.takeText(), reportText.takeText(), {}};
     for (const scan::DayItem& day : outcome.totals.days)
@@ -152,7 +152,7 @@ TEST(LogAccess, AReadFailurePartWayIsReportedWithItsReason) {
     FailingDevice device;
     io::StringSink report;
     const report::ScanOutcome outcome =
-        report::scanLog(device, kToday, {.reportFile = &report}, {}, 64);
+        report::scanLog(device, kToday, {.reportFile = &report}, {.blockSize = 64});
     EXPECT_EQ(outcome.failure, QStringLiteral("Input/output error"));
     EXPECT_TRUE(outcome.totals.days.empty());
 }

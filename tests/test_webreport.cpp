@@ -44,7 +44,8 @@ Scanned scanned(const QByteArray& log, scan::DateOrder order) {
         device.open(QIODevice::ReadOnly);
         report::ReportCollector collector;
         report::ScanOutcome outcome =
-            report::scanLog(device, "12/7/2026", {.collector = &collector}, {}, blockSize);
+            report::scanLog(device, "12/7/2026", {.collector = &collector},
+                            {.blockSize = blockSize});
         EXPECT_FALSE(outcome.failure);
         report::ReportData data = collector.takeData(order, outcome.totals);
         return Scanned{std::move(outcome.totals), std::move(data)};

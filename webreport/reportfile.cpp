@@ -4,8 +4,27 @@
 #include "io/threadfailure.h"
 #include "webreport/htmlpage.h"
 #include "webreport/jsonreport.h"
+#include "webreport/machinespage.h"
+
+#include <functional>
 
 namespace webreport {
+
+namespace {
+
+std::optional<io::FileProblem> writeStaged(const QString& path,
+                                           const std::function<void(io::ByteSink&)>& write) {
+    io::OutputFiles file;
+    io::ByteSink* sink = file.stage(path);
+    if (!sink) return file.problem();
+    // Memory for the page can run out like the scan's; the staged file is then dropped.
+    if (auto thrown = io::exceptionFrom([&] { write(*sink); }))
+        return io::FileProblem{path, *thrown};
+    if (auto problems = file.finish(); !problems.empty()) return problems.front();
+    return file.commit();
+}
+
+} // namespace
 
 QString fileSuffix(ReportFormat format) {
     return format == ReportFormat::Html ? QStringLiteral(".html") : QStringLiteral(".json");
@@ -19,17 +38,25 @@ void writeReport(ReportFormat format, const report::ReportData& data, const Page
         writeJson(data, header, sink);
 }
 
+void writeReport(ReportFormat format, const std::vector<Machine>& machines,
+                 const PageHeader& header, io::ByteSink& sink) {
+    if (format == ReportFormat::Html)
+        writeMachinesPage(machines, header, sink);
+    else
+        writeMachinesJson(machines, header, sink);
+}
+
 std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
                                                const report::ReportData& data,
                                                const PageHeader& header) {
-    io::OutputFiles file;
-    io::ByteSink* sink = file.stage(path);
-    if (!sink) return file.problem();
-    // Memory for the page can run out like the scan's; the staged file is then dropped.
-    if (auto thrown = io::exceptionFrom([&] { writeReport(format, data, header, *sink); }))
-        return io::FileProblem{path, *thrown};
-    if (auto problems = file.finish(); !problems.empty()) return problems.front();
-    return file.commit();
+    return writeStaged(path, [&](io::ByteSink& sink) { writeReport(format, data, header, sink); });
+}
+
+std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
+                                               const std::vector<Machine>& machines,
+                                               const PageHeader& header) {
+    return writeStaged(path,
+                       [&](io::ByteSink& sink) { writeReport(format, machines, header, sink); });
 }
 
 } // namespace webreport

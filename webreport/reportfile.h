@@ -3,10 +3,12 @@
 #include "io/bytesink.h"
 #include "io/fileproblem.h"
 #include "report/reportdata.h"
+#include "webreport/machines.h"
 #include "webreport/pageheader.h"
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace webreport {
 
@@ -15,13 +17,19 @@ enum class ReportFormat { Html, Json };
 // ".html" or ".json".
 QString fileSuffix(ReportFormat format);
 
+// The page or the JSON of one log, or of several machines.
 void writeReport(ReportFormat format, const report::ReportData& data, const PageHeader& header,
                  io::ByteSink& sink);
+void writeReport(ReportFormat format, const std::vector<Machine>& machines,
+                 const PageHeader& header, io::ByteSink& sink);
 
 // Writes the report beside `path` and puts it in place only when it is complete, replacing what
 // stands there. Returns the file and the reason when that fails; `path` is then left as it was.
 std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
                                                const report::ReportData& data,
+                                               const PageHeader& header);
+std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
+                                               const std::vector<Machine>& machines,
                                                const PageHeader& header);
 
 } // namespace webreport

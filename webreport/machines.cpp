@@ -1,0 +1,91 @@
+#include "webreport/machines.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <map>
+
+namespace webreport {
+
+namespace {
+
+// A log's folders, innermost first, and its file's name.
+struct LogPlace {
+    QStringList folders;
+    QString fileName;
+};
+
+LogPlace placeOf(const QString& path) {
+    const QFileInfo file(QDir::cleanPath(path));
+    QStringList folders = QDir::fromNativeSeparators(file.path()).split(u'/', Qt::SkipEmptyParts);
+    std::reverse(folders.begin(), folders.end());
+    return {folders, file.fileName()};
+}
+
+// The innermost `depth` folders, outermost first; the file's name after them when `withFile`.
+QString nameOf(const LogPlace& place, qsizetype depth, bool withFile) {
+    QStringList parts = place.folders.first(std::min(depth, place.folders.size()));
+    std::reverse(parts.begin(), parts.end());
+    if (withFile || parts.isEmpty()) parts.append(place.fileName);
+    return QDir::toNativeSeparators(parts.join(u'/'));
+}
+
+} // namespace
+
+std::vector<QString> machineNames(const std::vector<QString>& logPaths) {
+    std::vector<LogPlace> places;
+    for (const QString& path : logPaths)
+        places.push_back(placeOf(path));
+    std::vector<qsizetype> depth(places.size(), 1);
+    std::vector<bool> withFile(places.size(), false);
+    std::vector<QString> names(places.size());
+    for (bool changed = true; changed;) {
+        changed = false;
+        std::map<QString, std::vector<size_t>> holders;
+        for (size_t i = 0; i < places.size(); ++i) {
+            names[i] = nameOf(places[i], depth[i], withFile[i]);
+            holders[names[i]].push_back(i);
+        }
+        for (const auto& [name, logs] : holders) {
+            if (logs.size() < 2) continue;
+            // Each goes one folder further out; where none can, they add their files' names.
+            bool wentOut = false;
+            for (size_t i : logs) {
+                if (depth[i] < places[i].folders.size()) {
+                    ++depth[i];
+                    wentOut = true;
+                }
+            }
+            if (!wentOut) {
+                for (size_t i : logs) {
+                    if (!withFile[i]) withFile[i] = changed = true;
+                }
+            }
+            changed = changed || wentOut;
+        }
+    }
+    return names;
+}
+
+MachinesTotal addUp(const std::vector<Machine>& machines) {
+    MachinesTotal total;
+    std::map<QString, MachineMonth> months; // "2026-02" sorts in date order
+    for (size_t m = 0; m < machines.size(); ++m) {
+        const report::ReportData& data = machines[m].data;
+        const qint64 seconds = report::totalSecondsOf(data.total);
+        total.machineSeconds.push_back(seconds);
+        total.totalSeconds = report::addSeconds(total.totalSeconds, seconds);
+        total.runs += data.runs;
+        for (const report::PeriodTotal& period : data.months) {
+            MachineMonth& month = months[period.period];
+            month.month = period.period;
+            month.byMachine.resize(machines.size());
+            month.byMachine[m] = period.totalSeconds;
+            month.totalSeconds = report::addSeconds(month.totalSeconds, period.totalSeconds);
+        }
+    }
+    for (auto& [key, month] : months)
+        total.months.push_back(std::move(month));
+    return total;
+}
+
+} // namespace webreport
