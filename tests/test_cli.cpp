@@ -6,9 +6,13 @@
 
 #include <QDate>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -61,7 +65,23 @@ INSTANTIATE_TEST_SUITE_P(
             "OutputFolderMissing", {"-o", "DIR/none/x", "LOG"}, platform::kExitWriteFailed, "none"},
         StatusRow{"UnknownOption", {"--bogus"}, platform::kExitUsage, "bogus"},
         StatusRow{"TwoLogs", {"LOG", "LOG"}, platform::kExitUsage, "several logs"},
-        StatusRow{"CsvWithOutput", {"--csv", "-o", "OUT", "LOG"}, platform::kExitUsage, "--csv"}),
+        StatusRow{"CsvWithOutput", {"--csv", "-o", "OUT", "LOG"}, platform::kExitUsage, "--csv"},
+        StatusRow{"NoDate",
+                  {"--from", "13/1/2026", "--date-order", "mdy", "LOG"},
+                  platform::kExitUsage,
+                  "\"13/1/2026\" is not a date"},
+        StatusRow{"ToBeforeFrom",
+                  {"--date-order", "mdy", "--from", "2026-02-01", "--to", "1/31/2026", "LOG"},
+                  platform::kExitUsage,
+                  "--to 1/31/2026 comes before --from 2026-02-01"},
+        StatusRow{
+            "SeveralLogsForTheCsv", {"--csv", "LOG", "LOG"}, platform::kExitUsage, "several logs"},
+        StatusRow{
+            "ALogGivenTwice", {"--html", "LOG", "LOG"}, platform::kExitUsage, "more than once"},
+        StatusRow{"OneOfSeveralMissing",
+                  {"--json", "-o", "DIR/x", "LOG", "DIR/gone/mvsys.log"},
+                  platform::kExitLogMissing,
+                  "gone"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Command, ReplacesOnlyWithForce) {
@@ -90,7 +110,8 @@ TEST(Command, AnExtraReportThatCannotBeReplacedIsTold) {
     const QString name = dir.filePath(QStringLiteral("weekly"));
     testfiles::write(name + ".json", "old");
     Arranged fault = makeFault<ImmutableFile>(name + ".json");
-    if (!fault.cannot.isEmpty()) GTEST_SKIP() << "cannot make the fault: " << fault.cannot.toStdString();
+    if (!fault.cannot.isEmpty())
+        GTEST_SKIP() << "cannot make the fault: " << fault.cannot.toStdString();
     const QString log = testfiles::dataPath(QStringLiteral("two_dates.log"));
     const CommandRun result = run({"--html", "--json", "--force", "-o", name, log});
     fault.hold.reset(); // on Windows the fault holds the file open, unshared
@@ -123,7 +144,8 @@ TEST(Command, TheTwoFilesHaveTheRoomBeforeThePageTakesAny) {
     const QString disk = dir.filePath(QStringLiteral("disk"));
     QDir().mkpath(disk);
     const Arranged fault = makeFault<SmallDisk>(disk, report.size() + csv.size() + page / 2);
-    if (!fault.cannot.isEmpty()) GTEST_SKIP() << "cannot make the fault: " << fault.cannot.toStdString();
+    if (!fault.cannot.isEmpty())
+        GTEST_SKIP() << "cannot make the fault: " << fault.cannot.toStdString();
     const QString name = disk + QStringLiteral("/weekly");
     const CommandRun result = run({"--html", "--json", "--date-order", "mdy", "-o", name, log});
     EXPECT_EQ(result.status, platform::kExitWriteFailed);
@@ -140,6 +162,54 @@ TEST(Command, HelpAndVersionGoToStandardOutput) {
     const CommandRun version = run({QStringLiteral("--version")});
     EXPECT_EQ(version.status, platform::kExitOk);
     EXPECT_TRUE(version.out.startsWith("runtally-report ")) << version.out.toStdString();
+}
+
+// Several machines: one JSON whose entries are the one-log JSONs of the same period, and whose
+// figures at the top add them up; with -o only the page and the JSON are written.
+TEST(Machines, AddUpWhatEachLogSaysOnItsOwn) {
+    QTemporaryDir dir;
+    const QStringList logs = {dir.filePath("a/laser/mvsys.log"), dir.filePath("b/laser/mvsys.log"),
+                              dir.filePath("plasma/mvsys.log")};
+    testfiles::write(logs[0], testfiles::read(testfiles::dataPath("blocks.log")));
+    testfiles::write(logs[1], testfiles::read(testfiles::dataPath("two_dates.log")));
+    testfiles::write(logs[2], testfiles::read(testfiles::dataPath("arithmetic.log")));
+    const QStringList period = {"--date-order", "mdy", "--from", "2000-01-01", "--json"};
+    const CommandRun several = run(period + logs);
+    ASSERT_EQ(several.status, platform::kExitOk) << several.err.toStdString();
+    const QJsonObject top = QJsonDocument::fromJson(several.out).object();
+    const QJsonArray machines = top["machines"].toArray();
+    ASSERT_EQ(machines.size(), logs.size());
+    const QStringList names = {QDir::toNativeSeparators("a/laser"),
+                               QDir::toNativeSeparators("b/laser"), "plasma"};
+    qint64 seconds = 0, runs = 0;
+    std::map<QString, qint64> months;
+    for (qsizetype m = 0; m < logs.size(); ++m) {
+        QJsonObject one = QJsonDocument::fromJson(run(period + QStringList{logs[m]}).out).object();
+        QJsonObject machine = machines[m].toObject();
+        EXPECT_EQ(machine.take("name").toString(), names[m]);
+        EXPECT_EQ(machine.take("log"), one["log"]);
+        for (const char* header : {"schema", "createdOn", "log", "dateOrder", "period"})
+            one.remove(header);
+        EXPECT_EQ(machine, one) << names[m].toStdString();
+        seconds += one["total"].toObject()["totalSeconds"].toInteger();
+        runs += one["runs"].toInteger();
+        for (const QJsonValue month : one["months"].toArray())
+            months[month.toObject()["month"].toString()] +=
+                month.toObject()["totalSeconds"].toInteger();
+    }
+    EXPECT_EQ(top["total"].toObject()["totalSeconds"].toInteger(), seconds);
+    EXPECT_EQ(top["runs"].toInteger(), runs);
+    EXPECT_EQ(top["period"].toObject()["from"], QJsonValue("2000-01-01"));
+    EXPECT_TRUE(top["period"].toObject()["to"].isNull());
+    std::map<QString, qint64> monthsAtTop;
+    for (const QJsonValue month : top["months"].toArray())
+        monthsAtTop[month.toObject()["month"].toString()] =
+            month.toObject()["totalSeconds"].toInteger();
+    EXPECT_EQ(monthsAtTop, months);
+
+    const QString name = dir.filePath("shop");
+    EXPECT_EQ(run(QStringList{"--html", "-o", name} + logs).status, platform::kExitOk);
+    EXPECT_EQ(QDir(dir.path()).entryList({"shop*"}), QStringList{"shop.html"});
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Date blocks and totals, added up a batch at a time in log order: the same whichever batches the
-// log comes in, also where a block goes on from one batch into the next; and a log that fails on
-// one reading thread ends the batches of both.
+// log comes in, also where a block goes on from one batch into the next; the records outside a
+// period left out as if the log did not hold them; and a log that fails on one reading thread
+// ends the batches of both.
 #include "scan/dateblocks.h"
 #include "scan/recordsource.h"
 
@@ -69,6 +70,86 @@ INSTANTIATE_TEST_SUITE_P(
                                    cut("0:0:0:1", "A") + cut("0:0:0:12.5", "B"),
                                {{"A", {0, 0, 25}, 3}, {"B", {0, 0, 12}, 1}},
                                {0, 0, 38}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+struct PeriodCase {
+    const char* name;
+    std::string log;
+    scan::Period period;
+    std::vector<scan::DayItem> days;
+    qint64 outside;
+};
+
+class InAPeriod : public ::testing::TestWithParam<PeriodCase> {};
+
+TEST_P(InAPeriod, OnlyTheRecordsOfItsDatesCount) {
+    const PeriodCase& row = GetParam();
+    for (size_t blockSize : {size_t{16}, size_t{1} << 16}) {
+        QBuffer device;
+        device.setData(row.log.data(), static_cast<qsizetype>(row.log.size()));
+        device.open(QIODevice::ReadOnly);
+        scan::RecordSource source(device, blockSize, {}, row.period);
+        scan::CutTally tally;
+        qint64 outside = 0;
+        while (const scan::RecordBatch* batch = source.next()) {
+            outside += batch->outsidePeriod;
+            if (!batch->records.empty()) tally.add(batch->records, batch->days);
+        }
+        EXPECT_EQ(tally.totals().days, row.days) << "block size " << blockSize;
+        EXPECT_EQ(outside, row.outside) << "block size " << blockSize;
+    }
+}
+
+using scan::DateOrder;
+const QDate kNov1(2026, 11, 1), kNov2(2026, 11, 2), kNov3(2026, 11, 3);
+const std::string kThreeDays = cut("0:0:0:1", "11/1/2026") + cut("0:0:0:2", "11/2/2026") +
+                               cut("0:0:0:3", "11/2/2026") + cut("0:0:0:4", "11/3/2026");
+
+INSTANTIATE_TEST_SUITE_P(
+    Periods, InAPeriod,
+    ::testing::Values(PeriodCase{"BoundsOnBlocksAreIncluded",
+                                 kThreeDays,
+                                 {kNov2, kNov3, DateOrder::MonthDayYear},
+                                 {{"11/2/2026", {0, 0, 5}, 2}, {"11/3/2026", {0, 0, 4}, 1}},
+                                 1},
+                      PeriodCase{"OpenEnds",
+                                 kThreeDays,
+                                 {std::nullopt, kNov1, DateOrder::MonthDayYear},
+                                 {{"11/1/2026", {0, 0, 1}, 1}},
+                                 3},
+                      PeriodCase{
+                          "BoundsBetweenTheLogsDates",
+                          kThreeDays,
+                          {QDate(2026, 10, 20), QDate(2026, 10, 31), DateOrder::MonthDayYear},
+                          {},
+                          4},
+                      PeriodCase{"ARecordLeftOutDoesNotSplitABlock",
+                                 cut("0:0:0:1", "11/2/2026") + cut("0:0:0:2", "11/9/2026") +
+                                     cut("0:0:0:3", "11/2/2026"),
+                                 {kNov1, kNov3, DateOrder::MonthDayYear},
+                                 {{"11/2/2026", {0, 0, 4}, 2}},
+                                 1},
+                      PeriodCase{"DatesThatDoNotParseAreOutside",
+                                 cut("0:0:0:1", "") + cut("0:0:0:2", "11/2/26") +
+                                     cut("0:0:0:3", "2/30/2026") + cut("0:0:0:4", " 11/2/2026 "),
+                                 {kNov1, std::nullopt, DateOrder::MonthDayYear},
+                                 {{" 11/2/2026 ", {0, 0, 4}, 1}},
+                                 3},
+                      PeriodCase{"WithoutAPeriodTheyCount",
+                                 cut("0:0:0:1", "") + cut("0:0:0:2", "11/2/26"),
+                                 {},
+                                 {{"", {0, 0, 1}, 1}, {"11/2/26", {0, 0, 2}, 1}},
+                                 0},
+                      PeriodCase{"DayMonthYear",
+                                 cut("0:0:0:1", "1.11.2026") + cut("0:0:0:2", "3.11.2026"),
+                                 {kNov3, kNov3, DateOrder::DayMonthYear},
+                                 {{"3.11.2026", {0, 0, 2}, 1}},
+                                 1},
+                      PeriodCase{"YearMonthDay",
+                                 cut("0:0:0:1", "2026-11-01") + cut("0:0:0:2", "2026-11-03"),
+                                 {std::nullopt, kNov2, DateOrder::YearMonthDay},
+                                 {{"2026-11-01", {0, 0, 1}, 1}},
+                                 1}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // An exception that takes its time to unwind, so that the other reading thread reads the rest of

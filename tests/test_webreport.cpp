@@ -5,8 +5,10 @@
 #include "testfiles.h"
 #include "webreport/htmlpage.h"
 #include "webreport/jsonreport.h"
+#include "webreport/machines.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -43,9 +45,8 @@ Scanned scanned(const QByteArray& log, scan::DateOrder order) {
         device.setData(log);
         device.open(QIODevice::ReadOnly);
         report::ReportCollector collector;
-        report::ScanOutcome outcome =
-            report::scanLog(device, "12/7/2026", {.collector = &collector},
-                            {.blockSize = blockSize});
+        report::ScanOutcome outcome = report::scanLog(
+            device, "12/7/2026", {.collector = &collector}, {.blockSize = blockSize});
         EXPECT_FALSE(outcome.failure);
         report::ReportData data = collector.takeData(order, outcome.totals);
         return Scanned{std::move(outcome.totals), std::move(data)};
@@ -131,53 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Logs, WebReportGolden,
                          ::testing::Values("two_dates", "blocks", "arithmetic", "hostile",
                                            "empty"));
 
-struct DateRow {
-    const char* text;
-    scan::DateOrder order;
-    const char* day; // ISO date, or "" when the text must not parse
-};
-
-class LogDates : public ::testing::TestWithParam<DateRow> {};
-
-TEST_P(LogDates, ParseInTheNamedOrderOrNotAtAll) {
-    const QDate day = scan::parseLogDate(GetParam().text, GetParam().order);
-    EXPECT_EQ(day.isValid() ? day.toString(Qt::ISODate).toStdString() : "", GetParam().day)
-        << GetParam().text;
-}
-
 using scan::DateOrder;
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LogDates,
-    ::testing::Values(DateRow{"1/2/2026", DateOrder::MonthDayYear, "2026-01-02"},
-                      DateRow{"1/2/2026", DateOrder::DayMonthYear, "2026-02-01"},
-                      DateRow{"11/02/2026", DateOrder::MonthDayYear, "2026-11-02"},
-                      DateRow{"11/02/2026", DateOrder::DayMonthYear, "2026-02-11"},
-                      DateRow{"2026-02-11", DateOrder::YearMonthDay, "2026-02-11"},
-                      DateRow{"11.02.2026", DateOrder::DayMonthYear, "2026-02-11"},
-                      DateRow{" 2/29/2024 ", DateOrder::MonthDayYear, "2024-02-29"},
-                      DateRow{"2/29/2026", DateOrder::MonthDayYear, ""},
-                      DateRow{"13/02/2026", DateOrder::MonthDayYear, ""},
-                      DateRow{"2026-02-11", DateOrder::MonthDayYear, ""},
-                      DateRow{"1/2/26", DateOrder::MonthDayYear, ""},
-                      DateRow{"1/2-2026", DateOrder::MonthDayYear, ""},
-                      DateRow{"1/2/2026/5", DateOrder::MonthDayYear, ""},
-                      DateRow{"001/2/2026", DateOrder::MonthDayYear, ""},
-                      DateRow{"+1/2/2026", DateOrder::MonthDayYear, ""},
-                      DateRow{"Mon 2 Nov 2026", DateOrder::DayMonthYear, ""},
-                      DateRow{"", DateOrder::MonthDayYear, ""}));
-
-TEST(DateOrders, FollowTheFormatsOrderAndTheirNames) {
-    const std::pair<const char*, DateOrder> formats[] = {{"M/d/yy", DateOrder::MonthDayYear},
-                                                         {"dd.MM.yyyy", DateOrder::DayMonthYear},
-                                                         {"d MMM yyyy", DateOrder::DayMonthYear},
-                                                         {"yyyy-MM-dd", DateOrder::YearMonthDay},
-                                                         {"yy/M/d", DateOrder::YearMonthDay}};
-    for (const auto& [format, order] : formats) {
-        EXPECT_EQ(scan::dateOrderOfFormat(QString::fromLatin1(format)), order) << format;
-        EXPECT_EQ(scan::dateOrderNamed(scan::dateOrderName(order)), order);
-    }
-    EXPECT_FALSE(scan::dateOrderNamed(u"MDY"));
-}
 
 // A log of `blocks` date blocks, one run of an hour each, the dates `step` days apart from
 // 2000-01-01 in year-month-day order ("x" for a date that does not parse).
@@ -258,5 +213,84 @@ TEST(FileTotals, KeepEveryNameApartHoweverManyThereAre) {
         EXPECT_EQ(file.totalSeconds, 120) << file.name;
     }
 }
+
+// Every output of a period, the page's data too, is that of the log without the CUT records of
+// other dates: with a layout that took a record left out for a block's end, the returning 11/1
+// below would open a block of its own.
+TEST(Period, OutputsAreThoseOfTheLogFilteredByHand) {
+    const std::pair<std::string_view, bool> lines[] = {
+        // a line, and whether it is in November
+        {"*** system log started ***", true},
+        {"C:\\j\\a.mv,CUT,0:0:1:0,m,08:00,10/31/2026", false},
+        {"C:\\j\\b.mv,CUT,0:0:2:0,m,09:00,11/1/2026", true},
+        {"C:\\j\\c.mv,DRY,0:0:3:0,m,09:30,10/31/2026", true},
+        {"C:\\j\\d.mv,CUT,0:0:4:0,m,10:00,12/1/2026", false},
+        {"C:\\j\\b.mv,cut,0:0:5:30,m,11:00,11/1/2026", true},
+        {"C:\\j\\e.mv,CUT,0:0:6:0,m,12:00,not a date", false},
+        {"C:\\j\\f.mv,CUT,0:1:7:0,m,13:00,11/30/2026", true},
+        {"C:\\j\\g.mv,CUT,0:0:8:0,m,14:00,12/01/2026", false},
+    };
+    QByteArray whole, filtered;
+    for (const auto& [line, inNovember] : lines) {
+        const QByteArray bytes = QByteArray(line.data(), qsizetype(line.size())) + "\r\n";
+        whole += bytes;
+        if (inNovember) filtered += bytes;
+    }
+    const auto outputs = [](const QByteArray& log, const scan::Period& period, size_t blockSize) {
+        QBuffer device;
+        device.setData(log);
+        device.open(QIODevice::ReadOnly);
+        io::StringSink report, csv, text;
+        report::ReportCollector collector;
+        const report::ScanOutcome outcome = report::scanLog(
+            device, "12/7/2026",
+            {.reportFile = &report, .csvFile = &csv, .reportText = &text, .collector = &collector},
+            {.period = period, .blockSize = blockSize});
+        EXPECT_FALSE(outcome.failure);
+        return std::vector<std::string>{
+            report.text(), csv.text(), text.text(),
+            json(collector.takeData(DateOrder::MonthDayYear, outcome.totals)),
+            "left out: " + QByteArray::number(outcome.totals.outsidePeriod).toStdString()};
+    };
+    const scan::Period november{QDate(2026, 11, 1), QDate(2026, 11, 30), DateOrder::MonthDayYear};
+    std::vector<std::string> expected = outputs(filtered, {}, scan::kReadBlockSize);
+    expected.back() = "left out: 4";
+    for (size_t blockSize : {size_t{7}, scan::kReadBlockSize})
+        EXPECT_EQ(outputs(whole, november, blockSize), expected) << "block size " << blockSize;
+}
+
+struct NamesRow {
+    const char* name;
+    QStringList logs;
+    QStringList names; // with / for the system's separator
+};
+
+class MachineNames : public ::testing::TestWithParam<NamesRow> {};
+
+TEST_P(MachineNames, AreTheFoldersWithWhatTellsThemApart) {
+    QStringList names;
+    for (const QString& name :
+         webreport::machineNames({GetParam().logs.begin(), GetParam().logs.end()}))
+        names << QDir::fromNativeSeparators(name);
+    EXPECT_EQ(names, GetParam().names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MachineNames,
+    ::testing::Values(
+        NamesRow{"TheirFolders",
+                 {"/logs/laser-1/mvsys.log", "/logs/plasma/mvsys.log"},
+                 {"laser-1", "plasma"}},
+        NamesRow{"MoreOfThePathWhereTheFoldersAreNamesakes",
+                 {"/a/x/laser/mvsys.log", "/b/x/laser/mvsys.log", "/c/plasma/mvsys.log"},
+                 {"a/x/laser", "b/x/laser", "plasma"}},
+        NamesRow{"OneNamesakeDeeperThanTheOther",
+                 {"/laser/mvsys.log", "/old/laser/mvsys.log"},
+                 {"laser", "old/laser"}},
+        NamesRow{"TheFilesNameWhereTheyShareTheFolder",
+                 {"/logs/laser/mvsys.log", "/logs/laser/mvsys-2025.log"},
+                 {"logs/laser/mvsys.log", "logs/laser/mvsys-2025.log"}},
+        NamesRow{"ALogAtTheTop", {"/mvsys.log", "/laser/mvsys.log"}, {"mvsys.log", "laser"}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
