@@ -8,6 +8,10 @@
 #   - the same input and output without the scan (bench/iofloor): reading the log and writing,
 #     syncing and committing files of the report's sizes, the floor under the command's time;
 #   - runtally-report -o with the HTML page and the JSON added (--html --json), against -o alone;
+#   - runtally-report -o counting a period (--from before the log's first date, so that every
+#     record is checked and the outputs stay those of -o), against -o alone;
+#   - the page of the three logs as three machines (--html LOG LOG LOG), against the sum of each
+#     log's own --html, and its peak memory against theirs;
 #   - the window's start-to-shown time and peak memory (offscreen);
 #   - the scan alone, on a log in memory (Google Benchmark).
 # Prints median wall times of several runs, peak memory, and the ratios the goals are set in.
@@ -51,6 +55,12 @@ for log_name in 100000 1000000 1000000-cut-heavy; do
         out=$(measure "$RUNS" "${fresh[@]}" --remove "$folder/out.html" --remove "$folder/out.json" \
             "$BUILD/cli/runtally-report" --html --json -o "$folder/out" "$log")
         ms[pages,$log_name,$round]=$(field ms "$out"); rss[pages,$log_name]=$(field rss_mb "$out")
+        out=$(measure "$RUNS" "${fresh[@]}" "$BUILD/cli/runtally-report" --date-order mdy \
+            --from 2000-01-01 -o "$folder/out" "$log")
+        ms[period,$log_name,$round]=$(field ms "$out")
+        out=$(measure "$RUNS" --remove "$folder/out.html" "$BUILD/cli/runtally-report" --html \
+            --date-order mdy -o "$folder/out" "$log")
+        ms[html,$log_name,$round]=$(field ms "$out"); rss[html,$log_name]=$(field rss_mb "$out")
         out=$(measure "$RUNS" mawk -f "$REPO/bench/cutsum.awk" "$log")
         ms[awk,$log_name,$round]=$(field ms "$out")
         out=$(measure "$RUNS" wc -l "$log")
@@ -61,12 +71,26 @@ for log_name in 100000 1000000 1000000-cut-heavy; do
     done
 done
 
+machine_logs=("$data"/*/user/mvsys.log)
+for round in 1 2; do
+    out=$(measure "$RUNS" --remove "$data/shop.html" "$BUILD/cli/runtally-report" --html \
+        --date-order mdy -o "$data/shop" "${machine_logs[@]}")
+    ms[machines,all,$round]=$(field ms "$out"); rss[machines,all]=$(field rss_mb "$out")
+done
+
 best() { local a=${ms[$1,$2,1]} b=${ms[$1,$2,2]}; echo $((a < b ? a : b)); }
 # The CPU time of the round whose wall time was the best.
-cpu_of_best() { [ "${ms[report,$1,1]}" -le "${ms[report,$1,2]}" ] && echo "${cpu[report,$1,1]}" || echo "${cpu[report,$1,2]}"; }
+cpu_of_machine_logs=("$data"/*/user/mvsys.log)
+for round in 1 2; do
+    out=$(measure "$RUNS" --remove "$data/shop.html" "$BUILD/cli/runtally-report" --html \
+        --date-order mdy -o "$data/shop" "${machine_logs[@]}")
+    ms[machines,all,$round]=$(field ms "$out"); rss[machines,all]=$(field rss_mb "$out")
+done
+
+best() { [ "${ms[report,$1,1]}" -le "${ms[report,$1,2]}" ] && echo "${cpu[report,$1,1]}" || echo "${cpu[report,$1,2]}"; }
 echo
 printf '%-36s %10s %10s %12s\n' "" "100k" "1M" "1M CUT-heavy"
-for what in report floor pages awk wc window; do
+for what in report floor pages period html awk wc window; do
     printf '%-36s %7s ms %7s ms %9s ms\n' "$what" "$(best $what 100000)" "$(best $what 1000000)" \
         "$(best $what 1000000-cut-heavy)"
 done
@@ -76,6 +100,8 @@ printf '%-36s %7s MB %7s MB %9s MB\n' "runtally-report peak memory" "${rss[repor
     "${rss[report,1000000]}" "${rss[report,1000000-cut-heavy]}"
 printf '%-36s %7s MB %7s MB %9s MB\n' "with --html --json peak memory" "${rss[pages,100000]}" \
     "${rss[pages,1000000]}" "${rss[pages,1000000-cut-heavy]}"
+printf '%-36s %7s MB %7s MB %9s MB\n' "--html peak memory" "${rss[html,100000]}" \
+    "${rss[html,1000000]}" "${rss[html,1000000-cut-heavy]}"
 printf '%-36s %7s MB %7s MB %9s MB\n' "window peak memory" "${rss[window,100000]}" \
     "${rss[window,1000000]}" "${rss[window,1000000-cut-heavy]}"
 echo
@@ -88,6 +114,11 @@ echo "runtally-report CPU / wall (1M):                $(ratio "$(cpu_of_best 100
 echo "runtally-report CPU / wall (1M CUT-heavy):      $(ratio "$(cpu_of_best $heavy)" "$(best report $heavy)")   (goal >= 1.5)"
 echo "-o --html --json / -o (1M):                    $(ratio "$(best pages 1000000)" "$(best report 1000000)")   (goal <= 1.30)"
 echo "-o --html --json / -o (1M CUT-heavy):          $(ratio "$(best pages $heavy)" "$(best report $heavy)")   (goal <= 1.30)"
+echo "-o with a period / -o (1M):                     $(ratio "$(best period 1000000)" "$(best report 1000000)")   (goal <= 1.10)"
+echo "-o with a period / -o (1M CUT-heavy):           $(ratio "$(best period $heavy)" "$(best report $heavy)")   (goal <= 1.10)"
+html_sum=$(($(best html 100000) + $(best html 1000000) + $(best html $heavy)))
+echo "--html of the 3 logs as machines / sum of each: $(ratio "$(best machines all)" "$html_sum")   ($(best machines all) ms against $html_sum ms; goal <= 1.15)"
+echo "peak memory, 3 machines / largest one alone:    ${rss[machines,all]} MB / ${rss[html,$heavy]} MB (flat: each log is read and let go in turn)"
 echo "runtally-report -o / wc -l (1M):                $(ratio "$(best report 1000000)" "$(best wc 1000000)")"
 echo "window start to shown (1M):                     $(best window 1000000) ms   (goal <= 1000 ms)"
 echo "time 1M / 100k, runtally-report:                $(ratio "$(best report 1000000)" "$(best report 100000)")  (goal <= 11)"

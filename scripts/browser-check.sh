@@ -4,7 +4,9 @@
 #   - the chart has one bar per date block, or per ISO week past 400 blocks;
 #   - the page's grand total is the JSON's;
 #   - hostile log text (<script>, <img onerror>, quotes, &, NUL, control bytes, bytes that are not
-#     UTF-8) stays text: no element comes out of it.
+#     UTF-8) stays text: no element comes out of it;
+#   - the page of several machines has one bar per month and machine, the JSON's total, and a
+#     hostile folder name as text.
 # A screenshot of each page is kept in build/browser/ to look at; it is never compared.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(chromium)
@@ -76,7 +78,31 @@ done
 check "long: chart says it shows weeks" yes \
     "$(grep -q 'each bar is one ISO week' "$out/long.dom.html" && echo yes || echo no)"
 
-echo "screenshots: $out/hostile.png $out/long.png"
+# Three machines, one of them in a folder whose name is markup.
+hostile_folder='<img src=x onerror=alert(2)>&"'"'"'<b>'
+mkdir -p "$out/shop/laser" "$out/shop/$hostile_folder"
+cp "$long_log" "$out/shop/laser/mvsys.log"
+cp "$REPO/tests/data/hostile.log" "$out/shop/$hostile_folder/mvsys.log"
+cp "$REPO/tests/data/blocks.log" "$out/shop/plasma.log"
+machine_logs=("$out/shop/laser/mvsys.log" "$out/shop/$hostile_folder/mvsys.log" "$out/shop/plasma.log")
+"$report" --html --date-order mdy "${machine_logs[@]}" >"$out/machines.html"
+"$report" --json --date-order mdy "${machine_logs[@]}" >"$out/machines.json"
+browser --dump-dom "file://$out/machines.html" >"$out/machines.dom.html"
+browser --screenshot="$out/machines.png" --window-size=1200,1800 "file://$out/machines.html" \
+    >/dev/null
+months=$(grep -c '"byMachine"' "$out/machines.json" || true)
+check "machines: bars in the chart" $((months * 3)) \
+    "$(grep -o '<rect class="mbar' "$out/machines.dom.html" | wc -l)"
+total=$(sed -nE 's/^  "total": \{"hours": ([0-9-]+), "minutes": ([0-9-]+), "seconds": ([0-9-]+).*/\1 \2 \3/p' \
+    "$out/machines.json" | { read -r h m s; printf '%02d:%02d:%02d' "$h" "$m" "$s"; })
+check "machines: grand total" "$total" \
+    "$(sed -nE 's/.*id="total">([^<]*)<.*/\1/p' "$out/machines.dom.html")"
+check "machines: img elements" 0 "$(grep -ci '<img' "$out/machines.dom.html" || true)"
+check "machines: bold elements" 0 "$(grep -c '<b>' "$out/machines.dom.html" || true)"
+check "machines: the folder's name shown as text" yes \
+    "$(grep -qF '&lt;img src=x onerror=alert(2)&gt;&amp;"'"'"'&lt;b&gt;' "$out/machines.dom.html" && echo yes || echo no)"
+
+echo "screenshots: $out/hostile.png $out/long.png $out/machines.png"
 # The closing line in GoogleTest's words, which scripts/test.sh counts with the suites' own.
 if [ "$failures" -ne 0 ]; then
     echo "[  FAILED  ] $failures tests, listed below (browser check: $failures of $checks failed)"
