@@ -11,7 +11,7 @@
 #   - runtally-report -o counting a period (--from before the log's first date, so that every
 #     record is checked and the outputs stay those of -o), against -o alone;
 #   - the page of the three logs as three machines (--html LOG LOG LOG), against the sum of each
-#     log's own --html, and its peak memory against theirs;
+#     log's own --html, both on standard output, and its peak memory against theirs;
 #   - the window's start-to-shown time and peak memory (offscreen);
 #   - the scan alone, on a log in memory (Google Benchmark).
 # Prints median wall times of several runs, peak memory, and the ratios the goals are set in.
@@ -58,8 +58,7 @@ for log_name in 100000 1000000 1000000-cut-heavy; do
         out=$(measure "$RUNS" "${fresh[@]}" "$BUILD/cli/runtally-report" --date-order mdy \
             --from 2000-01-01 -o "$folder/out" "$log")
         ms[period,$log_name,$round]=$(field ms "$out")
-        out=$(measure "$RUNS" --remove "$folder/out.html" "$BUILD/cli/runtally-report" --html \
-            --date-order mdy -o "$folder/out" "$log")
+        out=$(measure "$RUNS" "$BUILD/cli/runtally-report" --html --date-order mdy "$log")
         ms[html,$log_name,$round]=$(field ms "$out"); rss[html,$log_name]=$(field rss_mb "$out")
         out=$(measure "$RUNS" mawk -f "$REPO/bench/cutsum.awk" "$log")
         ms[awk,$log_name,$round]=$(field ms "$out")
@@ -73,21 +72,13 @@ done
 
 machine_logs=("$data"/*/user/mvsys.log)
 for round in 1 2; do
-    out=$(measure "$RUNS" --remove "$data/shop.html" "$BUILD/cli/runtally-report" --html \
-        --date-order mdy -o "$data/shop" "${machine_logs[@]}")
+    out=$(measure "$RUNS" "$BUILD/cli/runtally-report" --html --date-order mdy "${machine_logs[@]}")
     ms[machines,all,$round]=$(field ms "$out"); rss[machines,all]=$(field rss_mb "$out")
 done
 
 best() { local a=${ms[$1,$2,1]} b=${ms[$1,$2,2]}; echo $((a < b ? a : b)); }
 # The CPU time of the round whose wall time was the best.
-cpu_of_machine_logs=("$data"/*/user/mvsys.log)
-for round in 1 2; do
-    out=$(measure "$RUNS" --remove "$data/shop.html" "$BUILD/cli/runtally-report" --html \
-        --date-order mdy -o "$data/shop" "${machine_logs[@]}")
-    ms[machines,all,$round]=$(field ms "$out"); rss[machines,all]=$(field rss_mb "$out")
-done
-
-best() { [ "${ms[report,$1,1]}" -le "${ms[report,$1,2]}" ] && echo "${cpu[report,$1,1]}" || echo "${cpu[report,$1,2]}"; }
+cpu_of_best() { [ "${ms[report,$1,1]}" -le "${ms[report,$1,2]}" ] && echo "${cpu[report,$1,1]}" || echo "${cpu[report,$1,2]}"; }
 echo
 printf '%-36s %10s %10s %12s\n' "" "100k" "1M" "1M CUT-heavy"
 for what in report floor pages period html awk wc window; do
