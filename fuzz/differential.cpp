@@ -61,11 +61,12 @@ std::vector<std::string_view> linesOf(std::string_view log) {
 bool Outputs::operator==(const Outputs& other) const {
     return reportFile == other.reportFile && csvFile == other.csvFile &&
            reportText == other.reportText && totals.total == other.totals.total &&
-           totals.days == other.totals.days && files == other.files;
+           totals.days == other.totals.days && totals.outsidePeriod == other.totals.outsidePeriod &&
+           files == other.files;
 }
 
 Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes,
-                     report::ReportData* data) {
+                     report::ReportData* data, const scan::Period& period) {
     ChoppedDevice device(log, readSizes);
     io::StringSink report, csv, text;
     report::ReportCollector collector(16);
@@ -73,7 +74,7 @@ Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes,
     report::ScanOutcome scanned = report::scanLog(
         device, kToday,
         {.reportFile = &report, .csvFile = &csv, .reportText = &text, .collector = &collector},
-        {.blockSize = kBlockSize});
+        {.period = period, .blockSize = kBlockSize});
     require(!scanned.failure, "reading from memory never fails");
     report::ReportData collected =
         collector.takeData(scan::DateOrder::MonthDayYear, scanned.totals);
@@ -88,7 +89,7 @@ Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes,
     return outputs;
 }
 
-Outputs plainScan(std::string_view log) {
+Outputs plainScan(std::string_view log, const scan::Period& period) {
     io::StringSink report, csv, text;
     report::ReportLayout layout(&report, &csv, &text);
     scan::ScanTotals totals;
@@ -101,6 +102,10 @@ Outputs plainScan(std::string_view log) {
         if (line.size() > scan::kMaxLineLength) continue;
         const std::optional<scan::CutRecord> record = reader.read(line);
         if (!record) continue;
+        if (!period.holds(record->date)) {
+            ++totals.outsidePeriod;
+            continue;
+        }
         scan::addDuration(totals.total, record->duration);
         const bool opens = days.empty() || record->date != days.back().date;
         if (opens) {

@@ -2,6 +2,7 @@
 
 #include "report/reportdata.h"
 #include "scan/dateblocks.h"
+#include "scan/period.h"
 
 #include <QtGlobal>
 #include <cstdio>
@@ -33,14 +34,15 @@ struct Outputs {
 };
 
 // The program's scan over `log`, served in reads of the given sizes in turn (all at once if
-// none), in small blocks so that a log of a few lines already makes several batches. The page's
-// data go into `data` if it is set.
+// none), in small blocks so that a log of a few lines already makes several batches, counting
+// the runs of `period`. The page's data go into `data` if it is set.
 Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes = {},
-                     report::ReportData* data = nullptr);
+                     report::ReportData* data = nullptr, const scan::Period& period = {});
 
-// The same outputs the plain way: the log cut into lines by hand, and each record added up and
-// laid out as it comes, on one thread. What the pipeline is compared with.
-Outputs plainScan(std::string_view log);
+// The same outputs the plain way: the log cut into lines by hand, and each record of the period
+// added up and laid out as it comes, on one thread, as if the others were not there. What the
+// pipeline is compared with.
+Outputs plainScan(std::string_view log, const scan::Period& period = {});
 
 // Stops the fuzzer with a message when a property does not hold.
 inline void require(bool holds, const char* property) {

@@ -1,5 +1,6 @@
 // Any log: the scan's outputs are those of the plain record-by-record scan, keep their shape and
-// agree with its totals.
+// agree with its totals; and so are those of a period, which leaves the other runs out as if
+// the log did not hold them. The period covers some of the seed logs' dates.
 #include "fuzz/differential.h"
 
 #include <cstdint>
@@ -65,6 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string_view log(reinterpret_cast<const char*>(data), size);
     const fuzz::Outputs out = fuzz::pipelineScan(log);
     fuzz::require(out == fuzz::plainScan(log), "the scan gives what the plain scan gives");
+    const scan::Period period{QDate(2026, 11, 3), QDate(2026, 11, 4),
+                              scan::DateOrder::MonthDayYear};
+    fuzz::require(fuzz::pipelineScan(log, {}, nullptr, period) == fuzz::plainScan(log, period),
+                  "a period's scan gives what the plain scan of the period's runs gives");
     const auto report = linesOf(out.reportFile);
     const auto csv = linesOf(out.csvFile);
     fuzz::require(noLineEndInside(report) && noLineEndInside(csv), "lines are whole");

@@ -107,7 +107,7 @@ void fillPatterns(ChunkedOut& out, size_t machines) {
 }
 
 void legend(ChunkedOut& out, const std::vector<Machine>& machines) {
-    out << "<p class=\"note\">In each month the machines' bars stand in this order, from the left:"
+    out << "<p class=\"note\">In each group the machines' bars stand in this order, from the left:"
            "</p>\n<ul class=\"legend\" id=\"legend\">\n";
     for (size_t m = 0; m < machines.size(); ++m) {
         out << "<li><svg viewBox=\"0 0 24 12\" aria-hidden=\"true\"><rect width=\"24\" "
@@ -119,10 +119,27 @@ void legend(ChunkedOut& out, const std::vector<Machine>& machines) {
     out << "</ul>\n";
 }
 
-void monthChart(ChunkedOut& out, const std::vector<Machine>& machines, const MachinesTotal& total) {
+// The months added up into years ("2026"), for a chart that cannot show every month.
+std::vector<MachineMonth> yearsOf(const std::vector<MachineMonth>& months) {
+    std::vector<MachineMonth> years;
+    for (const MachineMonth& month : months) {
+        const QString year = month.month.left(4);
+        if (years.empty() || years.back().month != year)
+            years.push_back({year, 0, std::vector<qint64>(month.byMachine.size())});
+        MachineMonth& into = years.back();
+        into.totalSeconds = report::addSeconds(into.totalSeconds, month.totalSeconds);
+        for (size_t m = 0; m < month.byMachine.size(); ++m)
+            into.byMachine[m] = report::addSeconds(into.byMachine[m], month.byMachine[m]);
+    }
+    return years;
+}
+
+// One group of bars per month (or year), a bar per machine in the legend's order.
+void groupChart(ChunkedOut& out, const std::vector<Machine>& machines,
+                const std::vector<MachineMonth>& groups) {
     const size_t count = machines.size();
     qint64 low = 0, high = 0;
-    for (const MachineMonth& month : total.months) {
+    for (const MachineMonth& month : groups) {
         for (qint64 seconds : month.byMachine) {
             low = std::min(low, seconds);
             high = std::max(high, seconds);
@@ -132,10 +149,10 @@ void monthChart(ChunkedOut& out, const std::vector<Machine>& machines, const Mac
     openChart(out, frame, "Cut time per month and machine");
     fillPatterns(out, count);
     const double slot =
-        (kPlotRight - kPlotLeft) / static_cast<double>(std::max<size_t>(total.months.size(), 1));
+        (kPlotRight - kPlotLeft) / static_cast<double>(std::max<size_t>(groups.size(), 1));
     const double width = slot * 0.8 / static_cast<double>(std::max<size_t>(count, 1));
-    for (size_t i = 0; i < total.months.size(); ++i) {
-        const MachineMonth& month = total.months[i];
+    for (size_t i = 0; i < groups.size(); ++i) {
+        const MachineMonth& month = groups[i];
         const double left = kPlotLeft + slot * static_cast<double>(i) + slot * 0.1;
         for (size_t m = 0; m < count; ++m) {
             barRect(out, frame, "mbar", left + width * static_cast<double>(m), width,
@@ -148,11 +165,11 @@ void monthChart(ChunkedOut& out, const std::vector<Machine>& machines, const Mac
         }
         out.maybeFlush();
     }
-    const size_t labels = total.months.size();
+    const size_t labels = groups.size();
     const size_t every = (labels + kMostMonthLabels - 1) / kMostMonthLabels;
     for (size_t i = 0; i < labels; i += std::max<size_t>(every, 1))
         axisLabel(out, kPlotLeft + slot * (static_cast<double>(i) + 0.5), "middle",
-                  total.months[i].month);
+                  groups[i].month);
     out << "</svg>\n";
 }
 
@@ -188,13 +205,23 @@ void monthsSection(ChunkedOut& out, const std::vector<Machine>& machines,
         out << "<p class=\"note\">No cut time to show.</p>\n</section>\n";
         return;
     }
-    if (total.months.size() * machines.size() <= kChartBarLimit) {
+    const auto fits = [&](const std::vector<MachineMonth>& groups) {
+        return groups.size() * machines.size() <= kChartBarLimit;
+    };
+    if (fits(total.months)) {
         legend(out, machines);
-        monthChart(out, machines, total);
-    } else {
+        groupChart(out, machines, total.months);
+    } else if (const std::vector<MachineMonth> years = yearsOf(total.months); fits(years)) {
         out << "<p class=\"note\" id=\"chart-note\">More months and machines than the "
             << static_cast<qint64>(kChartBarLimit)
-            << " bars a chart shows: the table lists them.</p>\n";
+            << " bars a chart shows: each group of bars is one year. The table lists the "
+               "months.</p>\n";
+        legend(out, machines);
+        groupChart(out, machines, years);
+    } else {
+        out << "<p class=\"note\" id=\"chart-note\">More years and machines than the "
+            << static_cast<qint64>(kChartBarLimit)
+            << " bars a chart shows: the table lists the months.</p>\n";
     }
     monthTable(out, machines, total);
     out << "</section>\n";
