@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -73,6 +74,7 @@ private:
     int refuseToReplace(const std::vector<QString>& paths, const Options& options);
     int writeExtraReports(const Options& options, const report::ReportData& data);
     int forMachines(const Options& options);
+    int refuseLogsGivenTwice(const QStringList& logs);
     int scanMachines(const Options& options, std::vector<webreport::Machine>& machines);
     int scanInto(QFile& log, const report::ScanOutputs& outputs, const Options& options,
                  scan::ScanTotals& totals, const QString& machine = {});
@@ -361,20 +363,16 @@ int Command::writeExtraReports(const Options& options, const report::ReportData&
 // replace are checked, before any is read; each log is read once, and nothing is written unless
 // all of them were read to their end.
 int Command::forMachines(const Options& options) {
-    for (qsizetype i = 0; i < options.logs.size(); ++i) {
-        for (qsizetype j = 0; j < i; ++j) {
-            if (QFileInfo(options.logs[i]) == QFileInfo(options.logs[j]))
-                return failOn(kExitUsage, options.logs[i],
-                              QStringLiteral("given more than once (as %1)")
-                                  .arg(QDir::toNativeSeparators(options.logs[j])));
+    if (const int status = refuseLogsGivenTwice(options.logs); status != kExitOk) return status;
+    std::vector<webreport::ReportTarget> targets;
+    std::vector<QString> paths;
+    if (!options.output.isEmpty()) {
+        for (webreport::ReportFormat kind : options.extras) {
+            targets.push_back({options.output + webreport::fileSuffix(kind), kind});
+            paths.push_back(targets.back().path);
         }
     }
-    std::vector<QString> targets;
-    if (!options.output.isEmpty()) {
-        for (webreport::ReportFormat kind : options.extras)
-            targets.push_back(options.output + webreport::fileSuffix(kind));
-    }
-    if (const int status = refuseToReplace(targets, options); status != kExitOk) return status;
+    if (const int status = refuseToReplace(paths, options); status != kExitOk) return status;
 
     std::vector<webreport::Machine> machines;
     if (const int status = scanMachines(options, machines); status != kExitOk) return status;
@@ -387,10 +385,23 @@ int Command::forMachines(const Options& options) {
             return kExitOk;
         });
     }
-    for (size_t i = 0; i < targets.size(); ++i) {
-        if (auto problem =
-                webreport::writeReportFile(targets[i], options.extras[i], machines, header))
-            return failOn(kExitWriteFailed, *problem);
+    if (auto problem = webreport::writeReportFiles(targets, machines, header))
+        return failOn(kExitWriteFailed, *problem);
+    return kExitOk;
+}
+
+// The same file given twice would count its machine twice. Each path is made canonical once.
+int Command::refuseLogsGivenTwice(const QStringList& logs) {
+    std::map<QString, QString> given; // canonical path to the path as given
+    for (const QString& log : logs) {
+        QString key = QFileInfo(log).canonicalFilePath();
+#ifdef Q_OS_WIN
+        key = key.toCaseFolded(); // one file, however its name is spelt
+#endif
+        if (const auto [at, isNew] = given.try_emplace(key, log); !isNew)
+            return failOn(kExitUsage, log,
+                          QStringLiteral("given more than once (as %1)")
+                              .arg(QDir::toNativeSeparators(at->second)));
     }
     return kExitOk;
 }

@@ -212,4 +212,20 @@ TEST(Machines, AddUpWhatEachLogSaysOnItsOwn) {
     EXPECT_EQ(QDir(dir.path()).entryList({"shop*"}), QStringList{"shop.html"});
 }
 
+// The page and the JSON of several machines are put in place together or not at all.
+TEST(Machines, AFileThatCannotBeWrittenLeavesTheOtherAsItWas) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("shop");
+    testfiles::write(name + ".html", "old");
+    QDir().mkpath(name + ".json"); // a folder where the JSON would go
+    const CommandRun result =
+        run({"--html", "--json", "--force", "-o", name, testfiles::dataPath("blocks.log"),
+             testfiles::dataPath("two_dates.log")});
+    EXPECT_EQ(result.status, platform::kExitWriteFailed);
+    EXPECT_TRUE(result.err.contains("shop.json")) << result.err.toStdString();
+    EXPECT_EQ(testfiles::read(name + ".html"), "old");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{"shop.html", "shop.json"}));
+}
+
 } // namespace

@@ -30,6 +30,15 @@ QString nameOf(const LogPlace& place, qsizetype depth, bool withFile) {
     return QDir::toNativeSeparators(parts.join(u'/'));
 }
 
+// Names that the file system would take for one are one name.
+QString sameNameKey(const QString& name) {
+#ifdef Q_OS_WIN
+    return name.toCaseFolded();
+#else
+    return name;
+#endif
+}
+
 } // namespace
 
 std::vector<QString> machineNames(const std::vector<QString>& logPaths) {
@@ -44,7 +53,7 @@ std::vector<QString> machineNames(const std::vector<QString>& logPaths) {
         std::map<QString, std::vector<size_t>> holders;
         for (size_t i = 0; i < places.size(); ++i) {
             names[i] = nameOf(places[i], depth[i], withFile[i]);
-            holders[names[i]].push_back(i);
+            holders[sameNameKey(names[i])].push_back(i);
         }
         for (const auto& [name, logs] : holders) {
             if (logs.size() < 2) continue;

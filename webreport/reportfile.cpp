@@ -52,11 +52,19 @@ std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat
     return writeStaged(path, [&](io::ByteSink& sink) { writeReport(format, data, header, sink); });
 }
 
-std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
-                                               const std::vector<Machine>& machines,
-                                               const PageHeader& header) {
-    return writeStaged(path,
-                       [&](io::ByteSink& sink) { writeReport(format, machines, header, sink); });
+std::optional<io::FileProblem> writeReportFiles(const std::vector<ReportTarget>& targets,
+                                                const std::vector<Machine>& machines,
+                                                const PageHeader& header) {
+    io::OutputFiles files;
+    for (const ReportTarget& target : targets) {
+        io::ByteSink* sink = files.stage(target.path);
+        if (!sink) return files.problem();
+        if (auto thrown =
+                io::exceptionFrom([&] { writeReport(target.format, machines, header, *sink); }))
+            return io::FileProblem{target.path, *thrown};
+    }
+    if (auto problems = files.finish(); !problems.empty()) return problems.front();
+    return files.commit();
 }
 
 } // namespace webreport

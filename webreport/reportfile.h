@@ -28,8 +28,15 @@ void writeReport(ReportFormat format, const std::vector<Machine>& machines,
 std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
                                                const report::ReportData& data,
                                                const PageHeader& header);
-std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
-                                               const std::vector<Machine>& machines,
-                                               const PageHeader& header);
+
+// The page and the JSON of several machines, each written beside its target; all are put in
+// place only when all are complete, so that a failure leaves every target as it was.
+struct ReportTarget {
+    QString path;
+    ReportFormat format;
+};
+std::optional<io::FileProblem> writeReportFiles(const std::vector<ReportTarget>& targets,
+                                                const std::vector<Machine>& machines,
+                                                const PageHeader& header);
 
 } // namespace webreport
