@@ -1,9 +1,11 @@
 // Any log: the scan's data for the page are those of the plain scan, the web page and the JSON
 // are valid UTF-8, the JSON parses and carries the scan's totals, and no log text turns into
-// markup or into a control character.
+// markup or into a control character; the same for the page and the JSON of the log as two
+// machines, one of them named with the log's first line.
 #include "fuzz/differential.h"
 #include "webreport/htmlpage.h"
 #include "webreport/jsonreport.h"
+#include "webreport/machinespage.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,12 +30,53 @@ bool hasStrayControl(const std::string& text) {
     });
 }
 
-// The page's elements are the writer's own: log text brings none (a script, an image, a link).
-bool hasForeignElement(const std::string& page) {
-    for (const char* tag : {"<script", "<img", "<a ", "<iframe", "<object"}) {
+size_t count(const std::string& text, std::string_view piece) {
+    size_t found = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++found;
+    return found;
+}
+
+// The page's elements are the writer's own: log text brings none (a script, an image, a link);
+// the page of several machines links to each machine's sections.
+bool hasForeignElement(const std::string& page, size_t links = 0) {
+    for (const char* tag : {"<script", "<img", "<iframe", "<object"}) {
         if (page.find(tag) != std::string::npos) return true;
     }
-    return false;
+    return count(page, "<a ") != links;
+}
+
+QJsonObject parsed(const std::string& json) {
+    QJsonParseError error;
+    const QJsonObject root =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json), &error).object();
+    fuzz::require(error.error == QJsonParseError::NoError, "the JSON parses");
+    return root;
+}
+
+void checkMachines(std::string_view log, const report::ReportData& data,
+                   const webreport::PageHeader& header) {
+    const std::string_view firstLine = log.substr(0, log.find_first_of("\r\n"));
+    const std::vector<webreport::Machine> machines = {
+        {QString::fromLatin1(firstLine.data(), static_cast<qsizetype>(firstLine.size())),
+         QStringLiteral("a/mvsys.log"), data},
+        {QStringLiteral("b"), QStringLiteral("b/mvsys.log"), data}};
+    io::StringSink page, json;
+    webreport::writeMachinesPage(machines, header, page);
+    webreport::writeMachinesJson(machines, header, json);
+    fuzz::require(isUtf8(page.text()) && isUtf8(json.text()), "both are valid UTF-8");
+    fuzz::require(!hasStrayControl(page.text()) && !hasStrayControl(json.text()),
+                  "no control byte comes through");
+    fuzz::require(!hasForeignElement(page.text(), machines.size()),
+                  "no text brings an element into the page of machines");
+    const QJsonObject root = parsed(json.text());
+    fuzz::require(root[QLatin1String("machines")].toArray().size() == 2,
+                  "the JSON has both machines");
+    fuzz::require(
+        root[QLatin1String("total")].toObject()[QLatin1String("totalSeconds")].toInteger() ==
+            report::addSeconds(report::totalSecondsOf(data.total),
+                               report::totalSecondsOf(data.total)),
+        "the machines' total is the sum of theirs");
 }
 
 } // namespace
@@ -57,10 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     fuzz::require(webreport::chartOf(reportData).bars.size() <= webreport::kChartBarLimit,
                   "the chart keeps to its bars");
 
-    QJsonParseError error;
-    const QJsonObject root =
-        QJsonDocument::fromJson(QByteArray::fromStdString(json.text()), &error).object();
-    fuzz::require(error.error == QJsonParseError::NoError, "the JSON parses");
+    const QJsonObject root = parsed(json.text());
     const QJsonObject total = root[QLatin1String("total")].toObject();
     fuzz::require(total[QLatin1String("hours")].toInteger() == totals.total.hours &&
                       total[QLatin1String("minutes")].toInteger() == totals.total.minutes &&
@@ -69,5 +109,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     fuzz::require(root[QLatin1String("days")].toArray().size() ==
                       static_cast<qsizetype>(totals.days.size()),
                   "the JSON has one day per date block");
+    checkMachines(log, reportData, header);
     return 0;
 }
