@@ -52,7 +52,12 @@ struct Options {
     scan::Period period; // read in dateOrder
 };
 
-// What the command writes to: standard output, or the file it is given.
+// A log's path as the page and the JSON show it.
+QString shownPath(const QString& log) {
+    return QDir::toNativeSeparators(QFileInfo(log).absoluteFilePath());
+}
+
+// What is written to standard output.
 using WriteTo = std::function<int(io::ByteSink& out)>;
 
 class Command {
@@ -70,6 +75,7 @@ private:
     int forOneLog(const Options& options);
     int toStandardOutput(const WriteTo& write);
     int print(QFile& log, const Options& options, io::ByteSink& out);
+    int printPage(const std::function<void()>& write);
     int toFiles(QFile& log, const Options& options);
     int refuseToReplace(const std::vector<QString>& paths, const Options& options);
     int writeExtraReports(const Options& options, const report::ReportData& data);
@@ -249,19 +255,17 @@ int Command::scanInto(QFile& log, const report::ScanOutputs& outputs, const Opti
     if (scanned.failure) return failOn(kExitLogUnreadable, log.fileName(), *scanned.failure);
     totals = std::move(scanned.totals);
     if (const qint64 left = totals.outsidePeriod; left > 0) {
-        fail(kExitOk,
-             (machine.isEmpty() ? QString() : machine + QStringLiteral(": ")) +
-                 (left == 1 ? QStringLiteral("1 CUT record outside the period was left out")
-                            : QStringLiteral("%1 CUT records outside the period were "
-                                             "left out")
-                                  .arg(left)));
+        tell((machine.isEmpty() ? QString() : machine + QStringLiteral(": ")) +
+             (left == 1 ? QStringLiteral("1 CUT record outside the period was left out")
+                        : QStringLiteral("%1 CUT records outside the period were "
+                                         "left out")
+                              .arg(left)));
     }
     return kExitOk;
 }
 
 webreport::PageHeader Command::pageHeader(const Options& options, const QString& log) {
-    return {environment_.todayShortDate(),
-            log.isEmpty() ? QString() : QDir::toNativeSeparators(QFileInfo(log).absoluteFilePath()),
+    return {environment_.todayShortDate(), log.isEmpty() ? QString() : shownPath(log),
             options.period};
 }
 
@@ -295,12 +299,16 @@ int Command::print(QFile& log, const Options& options, io::ByteSink& out) {
     if (const int status = scanInto(log, {.collector = &collector}, options, totals);
         status != kExitOk)
         return status;
-    // The page's memory can run out like the scan's.
-    if (auto thrown = io::exceptionFrom([&] {
-            webreport::writeReport(options.extras.front(),
-                                   collector.takeData(options.dateOrder, totals),
-                                   pageHeader(options, log.fileName()), out);
-        }))
+    return printPage([&] {
+        webreport::writeReport(options.extras.front(),
+                               collector.takeData(options.dateOrder, totals),
+                               pageHeader(options, log.fileName()), out);
+    });
+}
+
+// The page's memory can run out like the scan's.
+int Command::printPage(const std::function<void()>& write) {
+    if (auto thrown = io::exceptionFrom(write))
         return failOn(kExitWriteFailed, kStandardOutput, *thrown);
     return kExitOk;
 }
@@ -378,11 +386,9 @@ int Command::forMachines(const Options& options) {
     if (const int status = scanMachines(options, machines); status != kExitOk) return status;
     const webreport::PageHeader header = pageHeader(options);
     if (options.output.isEmpty()) {
-        return toStandardOutput([&](io::ByteSink& out) -> int {
-            if (auto thrown = io::exceptionFrom(
-                    [&] { webreport::writeReport(options.extras.front(), machines, header, out); }))
-                return failOn(kExitWriteFailed, kStandardOutput, *thrown);
-            return kExitOk;
+        return toStandardOutput([&](io::ByteSink& out) {
+            return printPage(
+                [&] { webreport::writeReport(options.extras.front(), machines, header, out); });
         });
     }
     if (auto problem = webreport::writeReportFiles(targets, machines, header))
@@ -420,8 +426,8 @@ int Command::scanMachines(const Options& options, std::vector<webreport::Machine
         if (const int status = scanInto(log, {.collector = &collector}, options, totals, names[i]);
             status != kExitOk)
             return status;
-        machines.push_back({names[i], QDir::toNativeSeparators(paths[i]),
-                            collector.takeData(options.dateOrder, totals)});
+        machines.push_back(
+            {names[i], shownPath(paths[i]), collector.takeData(options.dateOrder, totals)});
     }
     return kExitOk;
 }

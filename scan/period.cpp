@@ -20,12 +20,10 @@ std::optional<QDate> readPeriodEnd(QStringView text, DateOrder order) {
     return std::nullopt;
 }
 
-bool PeriodCheck::holds(std::string_view logDate) {
-    if (!known_ || logDate != lastDate_) {
-        lastDate_.assign(logDate);
-        lastHeld_ = period_.holds(logDate);
-        known_ = true;
-    }
+bool PeriodCheck::read(std::string_view logDate) {
+    lastDate_.assign(logDate);
+    lastHeld_ = period_.holds(logDate);
+    known_ = true;
     return lastHeld_;
 }
 

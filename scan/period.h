@@ -28,13 +28,21 @@ struct Period {
 std::optional<QDate> readPeriodEnd(QStringView text, DateOrder order);
 
 // Period::holds for the records of one thread. A log holds the records of a date together, so
-// the answer for the last date asked about is kept, and each date is read once per run of it.
+// the answer for the last date asked about is kept, and each date is read once per run of it;
+// for the whole log nothing is read.
 class PeriodCheck {
 public:
     explicit PeriodCheck(const Period& period) : period_(period) {}
-    bool holds(std::string_view logDate);
+    // Inline: it is asked for every CUT record of the log.
+    bool holds(std::string_view logDate) {
+        if (period_.isWholeLog()) return true;
+        if (known_ && logDate == lastDate_) return lastHeld_;
+        return read(logDate);
+    }
 
 private:
+    bool read(std::string_view logDate);
+
     const Period& period_;
     std::string lastDate_;
     bool lastHeld_ = false;

@@ -132,20 +132,14 @@ void RecordSource::parse(RecordBatch& batch, std::string_view lines, RecordReade
                          PeriodCheck& period) {
     batch.records.clear();
     batch.outsidePeriod = 0;
-    if (period_.isWholeLog()) {
-        forEachLine(lines, [&](std::string_view line) {
-            if (auto record = reader.read(line)) batch.records.push_back(*record);
-        });
-    } else {
-        forEachLine(lines, [&](std::string_view line) {
-            auto record = reader.read(line);
-            if (!record) return;
-            if (period.holds(record->date))
-                batch.records.push_back(*record);
-            else
-                ++batch.outsidePeriod;
-        });
-    }
+    forEachLine(lines, [&](std::string_view line) {
+        const std::optional<CutRecord> record = reader.read(line);
+        if (!record) return;
+        if (period.holds(record->date))
+            batch.records.push_back(*record);
+        else
+            ++batch.outsidePeriod;
+    });
     batch.days.find(batch.records);
     if (work_) work_(batch);
 }

@@ -75,8 +75,8 @@ void summarySection(ChunkedOut& out, const std::vector<Machine>& machines,
                     const MachinesTotal& total) {
     out << "<section id=\"machines\">\n<h2>Cut time per machine</h2>\n<table>\n<thead><tr>"
            "<th>Machine</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th>"
-           "<th class=\"n\">Share</th><th>First date</th><th>Last "
-           "date</th></tr></thead>\n<tbody>\n";
+           "<th class=\"n\">Share</th><th>First date</th><th>Last date</th></tr></thead>\n"
+           "<tbody>\n";
     for (size_t m = 0; m < machines.size(); ++m) {
         const report::ReportData& data = machines[m].data;
         out << "<tr><td class=\"text\"><a href=\"#machine-" << static_cast<qint64>(m + 1) << "\">";
