@@ -12,16 +12,20 @@ namespace webreport {
 
 namespace {
 
-std::optional<io::FileProblem> writeStaged(const QString& path,
-                                           const std::function<void(io::ByteSink&)>& write) {
-    io::OutputFiles file;
-    io::ByteSink* sink = file.stage(path);
-    if (!sink) return file.problem();
-    // Memory for the page can run out like the scan's; the staged file is then dropped.
-    if (auto thrown = io::exceptionFrom([&] { write(*sink); }))
-        return io::FileProblem{path, *thrown};
-    if (auto problems = file.finish(); !problems.empty()) return problems.front();
-    return file.commit();
+// Each target written beside its place; all are put in place once all are complete. Memory for
+// a page can run out like the scan's; the staged files are then dropped.
+std::optional<io::FileProblem>
+writeStaged(const std::vector<ReportTarget>& targets,
+            const std::function<void(ReportFormat, io::ByteSink&)>& write) {
+    io::OutputFiles files;
+    for (const ReportTarget& target : targets) {
+        io::ByteSink* sink = files.stage(target.path);
+        if (!sink) return files.problem();
+        if (auto thrown = io::exceptionFrom([&] { write(target.format, *sink); }))
+            return io::FileProblem{target.path, *thrown};
+    }
+    if (auto problems = files.finish(); !problems.empty()) return problems.front();
+    return files.commit();
 }
 
 } // namespace
@@ -49,22 +53,17 @@ void writeReport(ReportFormat format, const std::vector<Machine>& machines,
 std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
                                                const report::ReportData& data,
                                                const PageHeader& header) {
-    return writeStaged(path, [&](io::ByteSink& sink) { writeReport(format, data, header, sink); });
+    return writeStaged({{path, format}}, [&](ReportFormat kind, io::ByteSink& sink) {
+        writeReport(kind, data, header, sink);
+    });
 }
 
 std::optional<io::FileProblem> writeReportFiles(const std::vector<ReportTarget>& targets,
                                                 const std::vector<Machine>& machines,
                                                 const PageHeader& header) {
-    io::OutputFiles files;
-    for (const ReportTarget& target : targets) {
-        io::ByteSink* sink = files.stage(target.path);
-        if (!sink) return files.problem();
-        if (auto thrown =
-                io::exceptionFrom([&] { writeReport(target.format, machines, header, *sink); }))
-            return io::FileProblem{target.path, *thrown};
-    }
-    if (auto problems = files.finish(); !problems.empty()) return problems.front();
-    return files.commit();
+    return writeStaged(targets, [&](ReportFormat kind, io::ByteSink& sink) {
+        writeReport(kind, machines, header, sink);
+    });
 }
 
 } // namespace webreport

@@ -23,6 +23,11 @@ void writeReport(ReportFormat format, const report::ReportData& data, const Page
 void writeReport(ReportFormat format, const std::vector<Machine>& machines,
                  const PageHeader& header, io::ByteSink& sink);
 
+struct ReportTarget {
+    QString path;
+    ReportFormat format;
+};
+
 // Writes the report beside `path` and puts it in place only when it is complete, replacing what
 // stands there. Returns the file and the reason when that fails; `path` is then left as it was.
 std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat format,
@@ -31,10 +36,6 @@ std::optional<io::FileProblem> writeReportFile(const QString& path, ReportFormat
 
 // The page and the JSON of several machines, each written beside its target; all are put in
 // place only when all are complete, so that a failure leaves every target as it was.
-struct ReportTarget {
-    QString path;
-    ReportFormat format;
-};
 std::optional<io::FileProblem> writeReportFiles(const std::vector<ReportTarget>& targets,
                                                 const std::vector<Machine>& machines,
                                                 const PageHeader& header);
