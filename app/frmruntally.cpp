@@ -154,12 +154,12 @@ platform::ExitStatus frmRuntally::getTime() {
         return platform::kExitLogMissing;
     }
 
-    report::ReportCollector forWebPage;
+    report::ReportCollector forWebPage(scan::systemDateOrder());
     report::WindowScan scanned = report::scanForWindow({
         .logPath = *logPath,
         .tempFolders = {platform_.programFolder(), platform_.userDataFolder()},
         .today = platform::todayForReport(platform_),
-        .collector = &forWebPage,
+        .alsoTell = &forWebPage,
     });
     if (scanned.logProblem) {
         platform::showError(platform_, startMessages::unreadableLogTitle(),
@@ -172,23 +172,20 @@ platform::ExitStatus frmRuntally::getTime() {
         platform::showError(platform_, startMessages::tempFilesTitle(),
                             startMessages::tempFilesText(tempReports_.problems));
 
-    reportData_ = forWebPage.takeData(scan::systemDateOrder(), scanned.totals);
+    reportData_ = forWebPage.takeData();
     pageHeader_ = {platform_.todayShortDate(), QDir::toNativeSeparators(*logPath)};
     showResults(scanned.totals, std::move(scanned.reportText));
     return platform::kExitOk;
 }
 
-void frmRuntally::showResults(const scan::ScanTotals& totals, std::string&& reportText) {
+void frmRuntally::showResults(const report::ScanTotals& totals, std::string&& reportText) {
     hasCutRecords = totals.hasCutRecords();
-
-    std::string total;
-    scan::appendTimeAmount(total, totals.total);
-    txtCut->setText(QString::fromLatin1(total.data(), static_cast<qsizetype>(total.size())));
+    txtCut->setText(QString::fromStdString(totals.total.text()));
 
     QStringList items;
-    items.reserve(static_cast<qsizetype>(totals.days.size()));
-    for (const scan::DayItem& day : totals.days)
-        items.append(report::displayText(report::dateListItem(day)));
+    items.reserve(static_cast<qsizetype>(totals.blocks.size()));
+    for (const report::DateBlock& block : totals.blocks)
+        items.append(report::displayText(report::dateListItem(block)));
     lstDaily->addItems(items);
     if (hasCutRecords) lstDaily->setCurrentIndex(0);
 

@@ -3,7 +3,7 @@
 #include "platform/exitstatus.h"
 #include "report/reportdata.h"
 #include "report/tempreports.h"
-#include "scan/dateblocks.h"
+#include "report/fold.h"
 #include "webreport/pageheader.h"
 
 #include <QString>
@@ -50,7 +50,7 @@ protected:
 private:
     void buildControls();
     platform::ExitStatus getTime();
-    void showResults(const scan::ScanTotals& totals, std::string&& reportText);
+    void showResults(const report::ScanTotals& totals, std::string&& reportText);
     void Form_Unload();
     void cmdCreateReport_Click();
     void showAsWebPage();

@@ -1,6 +1,7 @@
 #include "app/reportview.h"
 
 #include "report/displaytext.h"
+#include "report/reportlayout.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
+using report::kLineEnd;
 constexpr int kMargin = 4;            // pixels between the frame and the text
 constexpr size_t kLinesMeasured = 64; // the longest lines, measured up front for the bar
 

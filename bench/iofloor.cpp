@@ -3,7 +3,9 @@
 // the given sizes (bytes taken from the log, at most its size each) through the same sinks and
 // staged files, synced and committed as the command commits them. Its time is what the disk and
 // the system's copies cost before any line is read: the floor under the command's own time.
-#include "io/outputfiles.h"
+#include "io/reportfiles.h"
+#include "scan/logblocks.h"
+#include "scan/recordsource.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -29,33 +31,31 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QFile log(QString::fromLocal8Bit(argv[1]));
-    if (!log.open(QIODevice::ReadOnly)) return fail({log.fileName(), log.errorString()});
+    if (auto problem = scan::openLog(log)) return fail(*problem);
     const QString name = QString::fromLocal8Bit(argv[2]);
     const std::array<qint64, 2> targets{QByteArray(argv[3]).toLongLong(),
                                         QByteArray(argv[4]).toLongLong()};
     const qint64 logSize = log.size();
 
-    io::OutputFiles files;
-    std::array<io::ByteSink*, 2> sinks{files.stage(name + ".txt"), nullptr};
-    if (sinks[0]) sinks[1] = files.stage(name + ".csv");
-    if (!sinks[0] || !sinks[1]) return fail(files.problem());
+    io::StagedFiles files;
+    const auto report = files.stageReport(io::reportFilesNamed(name));
+    const std::array<io::ByteSink*, 2> sinks{&report.text, &report.csv};
 
     // Each file gets its share of every block, as the scan's lines follow the log's.
     std::array<qint64, 2> written{0, 0};
-    const auto block = std::make_unique_for_overwrite<char[]>(io::BufferedFileSink::kBlockSize);
+    const auto block = std::make_unique_for_overwrite<char[]>(scan::kReadBlockSize);
     qint64 read = 0;
     qint64 got = 0;
-    while ((got = log.read(block.get(), io::BufferedFileSink::kBlockSize)) > 0) {
+    while ((got = log.read(block.get(), scan::kReadBlockSize)) > 0) {
         read += got;
         for (size_t i = 0; i < 2; ++i) {
             const qint64 due = logSize > 0 ? targets[i] * read / logSize : targets[i];
             const qint64 size = std::min(due - written[i], got);
-            if (size > 0) sinks[i]->write(std::string_view(block.get(), size_t(size)));
+            if (size > 0) *sinks[i] << std::string_view(block.get(), size_t(size));
             written[i] += std::max<qint64>(size, 0);
         }
     }
     if (got < 0) return fail({log.fileName(), log.errorString()}); // not a floor of a short read
-    if (const auto problems = files.finish(); !problems.empty()) return fail(problems.front());
     if (const auto problem = files.commit()) return fail(*problem);
     return 0;
 }

@@ -2,7 +2,7 @@
 // and CSV layout, with and without the report text that the window shows.
 #include "bench/benchlog.h"
 #include "io/bytesink.h"
-#include "report/reportscan.h"
+#include "report/reportlayout.h"
 
 #include <QBuffer>
 #include <benchmark/benchmark.h>
@@ -24,11 +24,10 @@ void scanSample(benchmark::State& state, bool keepText) {
         QBuffer device;
         device.setData(log);
         device.open(QIODevice::ReadOnly);
-        io::NullSink report, csv;
-        io::StringSink text;
-        const report::ScanOutcome scanned = report::scanLog(
-            device, "12/7/2026",
-            {.reportFile = &report, .csvFile = &csv, .reportText = keepText ? &text : nullptr});
+        io::ByteSink report, csv, text;
+        report::ReportLayout layout("12/7/2026", &report, &csv, keepText ? &text : nullptr);
+        const std::vector<report::ScanOutput*> outputs{&layout};
+        const report::ScanOutcome scanned = report::scanLog(device, outputs);
         benchmark::DoNotOptimize(scanned.totals.total);
     }
     state.SetBytesProcessed(state.iterations() * log.size());

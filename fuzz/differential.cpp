@@ -2,20 +2,21 @@
 
 #include "io/bytesink.h"
 #include "report/reportlayout.h"
-#include "report/reportscan.h"
 #include "scan/logblocks.h"
 #include "scan/logrecord.h"
+#include "webreport/jsonreport.h"
 
 #include <QIODevice>
 #include <algorithm>
 #include <cstring>
-#include <map>
 
 namespace fuzz {
 
 namespace {
 
 constexpr std::string_view kToday = "12/7/2026";
+// Few enough that the page's runs are left out on some logs.
+constexpr qint64 kRunRows = 16;
 
 // Serves the log in reads of at most the next of the given sizes, as a disk or pipe might.
 class ChoppedDevice final : public QIODevice {
@@ -56,79 +57,57 @@ std::vector<std::string_view> linesOf(std::string_view log) {
     return lines;
 }
 
+// The outputs of one scan, and what it tells them.
+struct Sinks {
+    io::ByteSink report, csv, text;
+    report::ReportLayout layout{std::string(kToday), &report, &csv, &text};
+    report::ReportCollector collector{scan::DateOrder::MonthDayYear, kRunRows};
+    std::vector<report::ScanOutput*> outputs{&layout, &collector};
+
+    Outputs take(report::ScanTotals&& totals, report::ReportData* data) {
+        report::ReportData collected = collector.takeData();
+        io::ByteSink json;
+        webreport::writeJson(collected, {}, json);
+        if (data) *data = std::move(collected);
+        return {report.takeText(), csv.takeText(), text.takeText(), std::move(totals),
+                json.takeText()};
+    }
+};
+
 } // namespace
 
 bool Outputs::operator==(const Outputs& other) const {
     return reportFile == other.reportFile && csvFile == other.csvFile &&
            reportText == other.reportText && totals.total == other.totals.total &&
-           totals.days == other.totals.days && totals.outsidePeriod == other.totals.outsidePeriod &&
-           files == other.files;
+           totals.blocks == other.totals.blocks &&
+           totals.outsidePeriod == other.totals.outsidePeriod && json == other.json;
 }
 
-Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes,
+Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes, size_t blockSize,
                      report::ReportData* data, const scan::Period& period) {
     ChoppedDevice device(log, readSizes);
-    io::StringSink report, csv, text;
-    report::ReportCollector collector(16);
-    constexpr size_t kBlockSize = 4096;
-    report::ScanOutcome scanned = report::scanLog(
-        device, kToday,
-        {.reportFile = &report, .csvFile = &csv, .reportText = &text, .collector = &collector},
-        {.period = period, .blockSize = kBlockSize});
+    Sinks sinks;
+    report::ScanOutcome scanned =
+        report::scanLog(device, sinks.outputs, {.period = period, .blockSize = blockSize});
     require(!scanned.failure, "reading from memory never fails");
-    report::ReportData collected =
-        collector.takeData(scan::DateOrder::MonthDayYear, scanned.totals);
-
-    Outputs outputs{
-        report.takeText(), csv.takeText(), text.takeText(), std::move(scanned.totals), {}};
-    for (const report::FileTotal& file : collected.files)
-        outputs.files.push_back({file.name, file.runs, file.totalSeconds});
-    std::sort(outputs.files.begin(), outputs.files.end(),
-              [](const FileTally& a, const FileTally& b) { return a.name < b.name; });
-    if (data) *data = std::move(collected);
-    return outputs;
+    return sinks.take(std::move(scanned.totals), data);
 }
 
 Outputs plainScan(std::string_view log, const scan::Period& period) {
-    io::StringSink report, csv, text;
-    report::ReportLayout layout(&report, &csv, &text);
-    scan::ScanTotals totals;
-    std::vector<scan::DayItem>& days = totals.days;
-    std::map<std::string, std::pair<qint64, scan::TimeAmount>> files;
+    Sinks sinks;
+    report::Fold fold(sinks.outputs);
     scan::RecordReader reader;
-
-    layout.reportOpening(kToday);
+    qint64 outsidePeriod = 0;
     for (std::string_view line : linesOf(log)) {
         if (line.size() > scan::kMaxLineLength) continue;
         const std::optional<scan::CutRecord> record = reader.read(line);
         if (!record) continue;
-        if (!period.holds(record->date)) {
-            ++totals.outsidePeriod;
-            continue;
-        }
-        scan::addDuration(totals.total, record->duration);
-        const bool opens = days.empty() || record->date != days.back().date;
-        if (opens) {
-            if (!days.empty()) layout.dateClosing(days.back().date, days.back().total);
-            days.push_back({std::string(record->date), {}, 0});
-            layout.dateOpening(record->date);
-        }
-        scan::addDuration(days.back().total, record->duration);
-        ++days.back().runs;
-        layout.runLine(*record, opens);
-        auto& [runs, time] = files[std::string(record->cutFileName)];
-        ++runs;
-        scan::addDuration(time, record->duration);
+        if (period.holds(record->date))
+            fold.add(*record);
+        else
+            ++outsidePeriod;
     }
-    const scan::DayItem last = days.empty() ? scan::DayItem{} : days.back();
-    const std::string first = days.empty() ? std::string() : days.front().date;
-    layout.dateClosing(last.date, last.total);
-    layout.logEnd(first, last.date, totals.total);
-
-    Outputs outputs{report.takeText(), csv.takeText(), text.takeText(), std::move(totals), {}};
-    for (const auto& [name, tally] : files)
-        outputs.files.push_back({name, tally.first, report::totalSecondsOf(tally.second)});
-    return outputs;
+    return sinks.take(fold.end(outsidePeriod), nullptr);
 }
 
 } // namespace fuzz

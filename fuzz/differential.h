@@ -1,10 +1,9 @@
 #pragma once
 
+#include "report/fold.h"
 #include "report/reportdata.h"
-#include "scan/dateblocks.h"
 #include "scan/period.h"
 
-#include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,35 +12,27 @@
 
 namespace fuzz {
 
-// A cut file name's runs and time.
-struct FileTally {
-    std::string name;
-    qint64 runs = 0;
-    qint64 totalSeconds = 0;
-    friend bool operator==(const FileTally&, const FileTally&) = default;
-};
-
-// What one scan of a log gives: the three outputs, the totals, and the time per file name (by
-// name).
+// What one scan of a log gives: the three outputs, the totals, and the page's data as JSON.
 struct Outputs {
     std::string reportFile;
     std::string csvFile;
     std::string reportText;
-    scan::ScanTotals totals;
-    std::vector<FileTally> files;
+    report::ScanTotals totals;
+    std::string json;
 
     bool operator==(const Outputs& other) const;
 };
 
-// The program's scan over `log`, served in reads of the given sizes in turn (all at once if
-// none), in small blocks so that a log of a few lines already makes several batches, counting
-// the runs of `period`. The page's data go into `data` if it is set.
+// The program's scan over `log`: read on its threads, served in reads of the given sizes in turn
+// (all at once if none), in blocks of `blockSize` so that a log of a few lines already makes
+// several, counting the runs of `period`. The page's data go into `data` if it is set.
 Outputs pipelineScan(std::string_view log, const std::vector<size_t>& readSizes = {},
-                     report::ReportData* data = nullptr, const scan::Period& period = {});
+                     size_t blockSize = 4096, report::ReportData* data = nullptr,
+                     const scan::Period& period = {});
 
-// The same outputs the plain way: the log cut into lines by hand, and each record of the period
-// added up and laid out as it comes, on one thread, as if the others were not there. What the
-// pipeline is compared with.
+// The same log read the plain way, on one thread: cut into lines by hand, each line read into a
+// record and each record of the period folded as it comes. What the threaded reading is
+// compared with.
 Outputs plainScan(std::string_view log, const scan::Period& period = {});
 
 // Stops the fuzzer with a message when a property does not hold.

@@ -61,7 +61,7 @@ void checkMachines(std::string_view log, const report::ReportData& data,
         {QString::fromLatin1(firstLine.data(), static_cast<qsizetype>(firstLine.size())),
          QStringLiteral("a/mvsys.log"), data},
         {QStringLiteral("b"), QStringLiteral("b/mvsys.log"), data}};
-    io::StringSink page, json;
+    io::ByteSink page, json;
     webreport::writeMachinesPage(machines, header, page);
     webreport::writeMachinesJson(machines, header, json);
     fuzz::require(isUtf8(page.text()) && isUtf8(json.text()), "both are valid UTF-8");
@@ -74,8 +74,7 @@ void checkMachines(std::string_view log, const report::ReportData& data,
                   "the JSON has both machines");
     fuzz::require(
         root[QLatin1String("total")].toObject()[QLatin1String("totalSeconds")].toInteger() ==
-            report::addSeconds(report::totalSecondsOf(data.total),
-                               report::totalSecondsOf(data.total)),
+            (scan::Seconds::of(data.total) + scan::Seconds::of(data.total)).count(),
         "the machines' total is the sum of theirs");
 }
 
@@ -84,12 +83,12 @@ void checkMachines(std::string_view log, const report::ReportData& data,
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     report::ReportData reportData;
     const std::string_view log(reinterpret_cast<const char*>(data), size);
-    const fuzz::Outputs scanned = fuzz::pipelineScan(log, {}, &reportData);
+    const fuzz::Outputs scanned = fuzz::pipelineScan(log, {}, 4096, &reportData);
     fuzz::require(scanned == fuzz::plainScan(log), "the scan gives what the plain scan gives");
-    const scan::ScanTotals& totals = scanned.totals;
+    const report::ScanTotals& totals = scanned.totals;
     const webreport::PageHeader header{QStringLiteral("1/1/2026"), QStringLiteral("mvsys.log")};
 
-    io::StringSink page, json;
+    io::ByteSink page, json;
     webreport::writeHtmlPage(reportData, header, page);
     webreport::writeJson(reportData, header, json);
 
@@ -107,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                       total[QLatin1String("seconds")].toInteger() == totals.total.seconds,
                   "the JSON's total is the scan's");
     fuzz::require(root[QLatin1String("days")].toArray().size() ==
-                      static_cast<qsizetype>(totals.days.size()),
+                      static_cast<qsizetype>(totals.blocks.size()),
                   "the JSON has one day per date block");
     checkMachines(log, reportData, header);
     return 0;

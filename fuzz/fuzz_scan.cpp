@@ -1,6 +1,7 @@
-// Any log: the scan's outputs are those of the plain record-by-record scan, keep their shape and
-// agree with its totals; and so are those of a period, which leaves the other runs out as if
-// the log did not hold them. The period covers some of the seed logs' dates.
+// Any log: the threaded reading, in read blocks of several sizes, gives the outputs of a plain
+// reading of the same bytes, and so does a period's, which leaves the other runs out as if the
+// log did not hold them (the period covers some of the seed logs' dates). The outputs keep their
+// shape and agree with the totals.
 #include "fuzz/differential.h"
 
 #include <cstdint>
@@ -64,12 +65,15 @@ void checkDateBlocks(const std::vector<std::string_view>& rows) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string_view log(reinterpret_cast<const char*>(data), size);
-    const fuzz::Outputs out = fuzz::pipelineScan(log);
-    fuzz::require(out == fuzz::plainScan(log), "the scan gives what the plain scan gives");
+    const fuzz::Outputs out = fuzz::plainScan(log);
+    for (size_t blockSize : {size_t{16}, size_t{4096}})
+        fuzz::require(fuzz::pipelineScan(log, {}, blockSize) == out,
+                      "the threaded reading gives what the plain reading gives");
     const scan::Period period{QDate(2026, 11, 3), QDate(2026, 11, 4),
                               scan::DateOrder::MonthDayYear};
-    fuzz::require(fuzz::pipelineScan(log, {}, nullptr, period) == fuzz::plainScan(log, period),
-                  "a period's scan gives what the plain scan of the period's runs gives");
+    fuzz::require(fuzz::pipelineScan(log, {}, 64, nullptr, period) ==
+                      fuzz::plainScan(log, period),
+                  "a period's threaded reading gives what its plain reading gives");
     const auto report = linesOf(out.reportFile);
     const auto csv = linesOf(out.csvFile);
     fuzz::require(noLineEndInside(report) && noLineEndInside(csv), "lines are whole");

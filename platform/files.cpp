@@ -29,9 +29,4 @@ bool isOrdinaryFile(const QString& path) {
     return info.isFile() && !info.isHidden() && !isSystemFile(path);
 }
 
-bool pathTaken(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
 } // namespace platform

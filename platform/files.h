@@ -10,8 +10,4 @@ namespace platform {
 // files count as present.
 bool isOrdinaryFile(const QString& path);
 
-// Whether anything at all stands at the path: a file of any kind, a folder, or a link, even one
-// that points nowhere. A file written there would replace it.
-bool pathTaken(const QString& path);
-
 } // namespace platform

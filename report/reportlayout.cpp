@@ -4,9 +4,6 @@ namespace report {
 
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
-
-constexpr std::string_view kTitle = "Milvane Cut time report";
 constexpr std::string_view kCreatedOn = "Created on ";
 constexpr std::string_view kDateHeading = "Files cut on ";
 constexpr std::string_view kDateRule = "***************************";
@@ -29,22 +26,17 @@ constexpr std::string_view kCsvNoFileFields = ",,,,,,"; // the five empty column
 
 constexpr std::string_view kDateListGap = "  ";
 
-// Hands the pieces to `sink`, if there is one, as one line.
+// Hands the pieces to `sink`, if there is one, one after another.
 template <typename... Pieces> void writeLine(io::ByteSink* sink, const Pieces&... pieces) {
-    if (!sink) return;
-    const std::string_view list[] = {std::string_view(pieces)...};
-    sink->write(io::LinePieces{list, (std::string_view(pieces).size() + ...)});
-}
-
-void passOnTo(io::ByteSink* sink, std::string_view bytes) {
-    if (sink && !bytes.empty()) sink->write(bytes);
+    if (sink) (*sink << ... << std::string_view(pieces));
 }
 
 } // namespace
 
-ReportLayout::ReportLayout(io::ByteSink* reportFile, io::ByteSink* csvFile,
+ReportLayout::ReportLayout(std::string today, io::ByteSink* reportFile, io::ByteSink* csvFile,
                            io::ByteSink* reportText)
-    : reportFile_(reportFile), csvFile_(csvFile), reportText_(reportText) {}
+    : today_(std::move(today)), reportFile_(reportFile), csvFile_(csvFile),
+      reportText_(reportText) {}
 
 template <typename... Pieces> void ReportLayout::reportLine(const Pieces&... pieces) {
     writeLine(reportText_, kLineEnd, pieces...);
@@ -55,80 +47,67 @@ template <typename... Pieces> void ReportLayout::csvRow(const Pieces&... pieces)
     writeLine(csvFile_, pieces..., kLineEnd);
 }
 
-void ReportLayout::dayTotalLine(std::string_view label, const scan::TimeAmount& amount) {
-    if (!reportFile_ && !reportText_) return;
-    numbers_.clear();
-    scan::appendTimeAmount(numbers_, amount);
-    reportLine(label, numbers_);
-}
-
 void ReportLayout::totalsRow(std::string_view label, const scan::TimeAmount& amount) {
-    if (!csvFile_) return;
-    numbers_.clear();
-    scan::appendTwoDigit(numbers_, amount.hours);
-    numbers_.push_back(',');
-    scan::appendTwoDigit(numbers_, amount.minutes);
-    numbers_.push_back(',');
-    scan::appendTwoDigit(numbers_, amount.seconds);
-    csvRow(label, kCsvNoFileFields, numbers_);
+    std::string numbers;
+    scan::appendTwoDigit(numbers, amount.hours);
+    numbers.push_back(',');
+    scan::appendTwoDigit(numbers, amount.minutes);
+    numbers.push_back(',');
+    scan::appendTwoDigit(numbers, amount.seconds);
+    csvRow(label, kCsvNoFileFields, numbers);
 }
 
-void ReportLayout::reportOpening(std::string_view today) {
+void ReportLayout::reportOpening() {
     csvRow(kCsvHeader);
-    reportLine(kTitle);
-    reportLine(kCreatedOn, today);
+    reportLine(kReportTitle);
+    reportLine(kCreatedOn, today_);
     reportLine();
     reportLine();
 }
 
-void ReportLayout::dateClosing(std::string_view date, const scan::TimeAmount& dayTotal) {
+void ReportLayout::dateClosing(const DateBlock& block) {
     reportLine(kSeparatorLine);
-    dayTotalLine(kDayTotal, dayTotal);
-    totalsRow(date, dayTotal);
+    reportLine(kDayTotal, block.total.text());
+    totalsRow(block.date, block.total);
     csvRow();
 }
 
-void ReportLayout::dateOpening(std::string_view date) {
+void ReportLayout::dateOpening(const DateBlock& block) {
     reportLine();
-    reportLine(kDateHeading, date);
+    reportLine(kDateHeading, block.date);
     reportLine(kDateRule);
 }
 
-void ReportLayout::runLine(const scan::CutRecord& r, bool opensDateBlock) {
+void ReportLayout::runLine(const scan::CutRecord& r, bool opensBlock) {
     writeLine(reportFile_, kRunIndent, r.cutFileName, kRunSeparator, r.startTime, kRunSeparator,
               r.durationText, kLineEnd);
     // In the window, a date block's later runs stand after a wider separator.
     writeLine(reportText_, kLineEnd, kRunIndent, r.cutFileName, kRunSeparator, r.startTime,
-              opensDateBlock ? kRunSeparator : kLaterRunSeparatorInText, r.durationText);
+              opensBlock ? kRunSeparator : kLaterRunSeparatorInText, r.durationText);
     csvRow(r.date, ",", r.cutFileName, ",", r.startTime, ",", r.hoursText, ",", r.minutesText, ",",
            r.secondsText);
 }
 
-void ReportLayout::logEnd(std::string_view firstDate, std::string_view lastDate,
-                          const scan::TimeAmount& total) {
-    // The last block's separator and day-total lines came with its date closing.
+// The last block's separator and day-total lines came with its date closing.
+void ReportLayout::logEnd(const ScanTotals& totals) {
+    const DateBlock none;
+    const DateBlock& first = totals.blocks.empty() ? none : totals.blocks.front();
+    const DateBlock& last = totals.blocks.empty() ? none : totals.blocks.back();
     reportLine();
     reportLine();
     reportLine(kSummaryHeading);
     reportLine(kSummaryRule);
     reportLine();
-    reportLine(kCoverageFrom, firstDate, kCoverageTo, lastDate);
-    dayTotalLine(kGrandTotal, total);
-
+    reportLine(kCoverageFrom, first.date, kCoverageTo, last.date);
+    reportLine(kGrandTotal, totals.total.text());
     csvRow();
-    totalsRow(kCsvTotalLabel, total);
+    totalsRow(kCsvTotalLabel, totals.total);
 }
 
-void ReportLayout::passOn(const LaidOutLines& lines) {
-    passOnTo(reportFile_, lines.reportFile);
-    passOnTo(csvFile_, lines.csvFile);
-    passOnTo(reportText_, lines.reportText);
-}
-
-std::string dateListItem(const scan::DayItem& day) {
-    std::string text = day.date;
+std::string dateListItem(const DateBlock& block) {
+    std::string text = block.date;
     text.append(kDateListGap);
-    scan::appendTimeAmount(text, day.total);
+    text.append(block.total.text());
     return text;
 }
 

@@ -1,21 +1,17 @@
 #pragma once
 
 #include "io/bytesink.h"
-#include "scan/dateblocks.h"
-#include "scan/logrecord.h"
-#include "scan/timeamount.h"
+#include "report/fold.h"
 
 #include <string>
 #include <string_view>
 
 namespace report {
 
-// Lines laid out ahead for each of a layout's outputs (by another layout, into string sinks).
-struct LaidOutLines {
-    std::string_view reportFile;
-    std::string_view csvFile;
-    std::string_view reportText;
-};
+// Ends every line of the report, the CSV and the window's text.
+constexpr std::string_view kLineEnd = "\r\n";
+// The report's title, and the web page's.
+constexpr std::string_view kReportTitle = "Milvane Cut time report";
 
 // Lays out every line of the three outputs of a scan:
 // - the report file: each line followed by CR LF;
@@ -24,42 +20,31 @@ struct LaidOutLines {
 //   the duration stands after "   -   " instead of "  -  ";
 // - the CSV file: each row followed by CR LF.
 // Any of them may be left out (null). Log bytes pass through unchanged.
-//
-// A scan writes, in this order: the report opening once; for every counted record, at a new date
-// the closing of the block before (unless it is the first block) and the opening of the new one,
-// then the record's run line; at the log's end the closing of the last block, even when no
-// record was counted, then the log end.
-class ReportLayout {
+class ReportLayout final : public ScanOutput {
 public:
-    ReportLayout(io::ByteSink* reportFile, io::ByteSink* csvFile, io::ByteSink* reportText);
-
     // `today` is the "Created on" date.
-    void reportOpening(std::string_view today);
-    void dateClosing(std::string_view date, const scan::TimeAmount& dayTotal);
-    void dateOpening(std::string_view date);
-    // `opensDateBlock`: the record's date differed from the block before it. The record's date
-    // is its block's.
-    void runLine(const scan::CutRecord& record, bool opensDateBlock);
-    void logEnd(std::string_view firstDate, std::string_view lastDate,
-                const scan::TimeAmount& total);
-    // Passes on lines laid out ahead, each to its own output.
-    void passOn(const LaidOutLines& lines);
+    ReportLayout(std::string today, io::ByteSink* reportFile, io::ByteSink* csvFile,
+                 io::ByteSink* reportText);
+
+    void reportOpening() override;
+    void dateClosing(const DateBlock& block) override;
+    void dateOpening(const DateBlock& block) override;
+    void runLine(const scan::CutRecord& record, bool opensBlock) override;
+    void logEnd(const ScanTotals& totals) override;
 
 private:
-    // Each line goes to each output as one list of pieces, with its line end.
     template <typename... Pieces> void reportLine(const Pieces&... pieces);
     template <typename... Pieces> void csvRow(const Pieces&... pieces);
-    void dayTotalLine(std::string_view label, const scan::TimeAmount& amount);
     void totalsRow(std::string_view label, const scan::TimeAmount& amount);
 
+    std::string today_;
     io::ByteSink* reportFile_;
     io::ByteSink* csvFile_;
     io::ByteSink* reportText_;
-    std::string numbers_; // the counters of a total, formatted
 };
 
 // The text of a date block's item in the window's date list: the date as the log writes it, two
 // blanks, and the block's cut time as hh:mm:ss.
-std::string dateListItem(const scan::DayItem& day);
+std::string dateListItem(const DateBlock& block);
 
 } // namespace report

@@ -1,10 +1,13 @@
 #include "report/tempreports.h"
 
-#include "io/outputfiles.h"
-#include "report/reportscan.h"
+#include "io/bytesink.h"
+#include "report/reportlayout.h"
+#include "scan/logblocks.h"
 
 #include <QDir>
 #include <QFile>
+#include <array>
+#include <memory>
 
 namespace report {
 
@@ -14,31 +17,72 @@ QString inFolder(const QString& folder, const QString& name) {
     return folder + QDir::separator() + name;
 }
 
-struct TempSinks {
-    io::ByteSink* report = nullptr;
-    io::ByteSink* csv = nullptr;
-};
-
-// Creates (or empties) report.tmp and csv.tmp in the first folder that takes both, writing
-// threads and all; their sinks, or none when no folder would take them. The problems of folders
-// passed over are forgotten once one folder works: falling back is not a failure.
-TempSinks createTempFiles(io::OutputFiles& files, const QStringList& folders, TempReports& temp) {
-    for (const QString& folder : folders) {
-        if (folder.isEmpty()) continue;
-        QDir().mkpath(folder);
-        TempSinks sinks;
-        sinks.report = files.create(reportTempPath(folder));
-        if (sinks.report) sinks.csv = files.create(csvTempPath(folder));
-        if (sinks.report && sinks.csv) {
+// report.tmp and csv.tmp, created (or emptied) in place and written as the scan goes.
+class TempFiles {
+public:
+    // Creates both in the first folder that takes them. The problems of folders passed over are
+    // forgotten once one folder works: falling back is not a failure.
+    explicit TempFiles(const QStringList& folders, TempReports& temp) {
+        for (const QString& folder : folders) {
+            if (folder.isEmpty()) continue;
+            QDir().mkpath(folder);
+            files_[0].setFileName(reportTempPath(folder));
+            files_[1].setFileName(csvTempPath(folder));
+            if (const auto problem = create()) {
+                temp.problems.push_back(*problem);
+                continue;
+            }
             temp.folder = folder;
             temp.problems.clear();
-            return sinks;
+            for (size_t i = 0; i < files_.size(); ++i)
+                sinks_[i] = std::make_unique<io::ByteSink>(files_[i], files_[i].fileName());
+            return;
         }
-        temp.problems.push_back(files.problem());
-        files.abandon();
     }
-    return {};
-}
+    ~TempFiles() { remove(); }
+
+    io::ByteSink* report() { return sinks_[0].get(); }
+    io::ByteSink* csv() { return sinks_[1].get(); }
+
+    // Writes out the rest and closes both: their problems. They stay in place either way.
+    std::vector<io::FileProblem> finish() {
+        std::vector<io::FileProblem> problems;
+        for (size_t i = 0; i < files_.size() && sinks_[i]; ++i) {
+            std::optional<io::FileProblem> problem = sinks_[i]->finish();
+            files_[i].close();
+            if (!problem && files_[i].error() != QFileDevice::NoError)
+                problem = io::FileProblem{files_[i].fileName(), files_[i].errorString()};
+            if (problem) problems.push_back(*problem);
+            sinks_[i].reset();
+        }
+        return problems;
+    }
+
+    // Closes and removes what has been created and not finished.
+    void remove() {
+        for (size_t i = 0; i < files_.size(); ++i) {
+            if (!files_[i].isOpen()) continue;
+            files_[i].close();
+            files_[i].remove();
+            sinks_[i].reset();
+        }
+    }
+
+private:
+    std::optional<io::FileProblem> create() {
+        for (QFile& file : files_) {
+            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+                continue;
+            const io::FileProblem problem{file.fileName(), file.errorString()};
+            remove();
+            return problem;
+        }
+        return std::nullopt;
+    }
+
+    std::array<QFile, 2> files_; // report.tmp, csv.tmp
+    std::array<std::unique_ptr<io::ByteSink>, 2> sinks_;
+};
 
 } // namespace
 
@@ -52,9 +96,9 @@ QString csvTempPath(const QString& folder) {
 
 WindowScan scanForWindow(const WindowScanRequest& request) {
     QFile log(request.logPath);
-    if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    if (auto problem = scan::openLog(log)) {
         WindowScan result;
-        result.logProblem = io::FileProblem{request.logPath, log.errorString()};
+        result.logProblem = problem;
         return result;
     }
     return scanForWindow(request, log);
@@ -62,16 +106,14 @@ WindowScan scanForWindow(const WindowScanRequest& request) {
 
 WindowScan scanForWindow(const WindowScanRequest& request, QIODevice& log) {
     WindowScan result;
-    io::OutputFiles files;
-    const TempSinks sinks = createTempFiles(files, request.tempFolders, result.temp);
-    io::StringSink text;
-    ScanOutcome scanned = scanLog(log, request.today,
-                                  {.reportFile = sinks.report,
-                                   .csvFile = sinks.csv,
-                                   .reportText = &text,
-                                   .collector = request.collector});
+    TempFiles files(request.tempFolders, result.temp);
+    io::ByteSink text;
+    ReportLayout layout(request.today, files.report(), files.csv(), &text);
+    std::vector<ScanOutput*> outputs{&layout};
+    if (request.alsoTell) outputs.push_back(request.alsoTell);
+    ScanOutcome scanned = scanLog(log, outputs);
     if (scanned.failure) {
-        files.abandon(); // the temporary files go with the writing threads
+        files.remove();
         result.logProblem = io::FileProblem{request.logPath, *scanned.failure};
         result.temp.folder.clear();
         return result;

@@ -1,16 +1,13 @@
 #pragma once
 
 #include "io/fileproblem.h"
-#include "report/reportdata.h"
-#include "scan/dateblocks.h"
+#include "report/fold.h"
 
 #include <QString>
 #include <QStringList>
 #include <optional>
 #include <string>
 #include <vector>
-
-class QIODevice;
 
 namespace report {
 
@@ -38,8 +35,8 @@ struct WindowScanRequest {
     QStringList tempFolders;
     // The "Created on" date, as bytes for the report.
     std::string today;
-    // Also collects the data of the page, if set.
-    ReportCollector* collector = nullptr;
+    // Also told the scan, if set: the page's data.
+    ScanOutput* alsoTell = nullptr;
 };
 
 // What the scan gives the window.
@@ -47,7 +44,7 @@ struct WindowScan {
     // Set when the log could not be opened or failed part way: the totals and text are then
     // empty, and no temporary file is left.
     std::optional<io::FileProblem> logProblem;
-    scan::ScanTotals totals;
+    ScanTotals totals;
     TempReports temp;
     // The report text, lines separated by CR LF.
     std::string reportText;

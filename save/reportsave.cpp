@@ -1,18 +1,14 @@
 #include "save/reportsave.h"
 
+#include "io/reportfiles.h"
 #include "platform/platform.h"
 #include "save/reportname.h"
-#include "save/stagedcopy.h"
 
 #include <QFile>
-#include <array>
 
 namespace save {
 
 namespace {
-
-const QString kCsvExtension = QStringLiteral(".csv");
-const QString kTextExtension = QStringLiteral(".txt");
 
 bool overwriteAllowed(platform::Platform& platform) {
     if (platform::askYesNo(
@@ -32,36 +28,39 @@ void showProblem(platform::Platform& platform, const QString& intro,
     platform::showError(platform, QStringLiteral("Can't save reports"), text);
 }
 
-// One temporary file and the report file it becomes.
-struct Move {
-    QString source;
-    QString target;
-    bool targetPresent;
-};
-
-// Copies both files into place before either temporary file is given up, so that a failure at
-// any step leaves both temporary files ready for another try.
-bool placeReports(platform::Platform& platform, const std::array<Move, 2>& moves) {
-    std::array<StagedCopy, 2> copies = {StagedCopy(moves[0].source, moves[0].target),
-                                        StagedCopy(moves[1].source, moves[1].target)};
-    for (size_t i = 0; i < moves.size(); ++i) {
-        if (!copies[i].prepare(moves[i].targetPresent)) {
-            showProblem(platform, QStringLiteral("The reports were not saved:"),
-                        {copies[i].problem()});
-            return false;
-        }
+// Copies a temporary file, unchanged, into the sink of its report.
+std::optional<io::FileProblem> copyInto(const QString& source, io::ByteSink& sink) {
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly)) return io::FileProblem{source, file.errorString()};
+    QByteArray block(io::ByteSink::kBlockSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(block.data(), block.size());
+        if (got < 0) return io::FileProblem{source, file.errorString()};
+        if (got == 0) return std::nullopt;
+        sink << std::string_view(block.constData(), static_cast<size_t>(got));
     }
-    for (size_t i = 0; i < moves.size(); ++i) {
-        if (!copies[i].commit()) {
-            const QString intro = i == 0 ? QStringLiteral("The reports were not saved:")
-                                         : QStringLiteral("Only the CSV report was saved:");
-            showProblem(platform, intro, {copies[i].problem()});
-            return false;
-        }
+}
+
+// Copies both temporary files into place before either is given up, so that a failure at any
+// step leaves both temporary files ready for another try. Only what was there when the user was
+// asked may be replaced.
+bool placeReports(platform::Platform& platform, const QString& folder,
+                  const io::ReportFiles& targets, const std::function<bool(const QString&)>& asked) {
+    io::StagedFiles files;
+    const io::StagedFiles::ReportSinks sinks = files.stageReport(targets, asked);
+    std::optional<io::FileProblem> problem = copyInto(report::csvTempPath(folder), sinks.csv);
+    if (!problem) problem = copyInto(report::reportTempPath(folder), sinks.text);
+    if (!problem) problem = files.commit();
+    if (problem) {
+        showProblem(platform,
+                    files.committed() == 0 ? QStringLiteral("The reports were not saved:")
+                                           : QStringLiteral("Only the CSV report was saved:"),
+                    {*problem});
+        return false;
     }
     // Both reports are complete in place; what cannot be removed here goes when the window closes.
-    for (const Move& move : moves)
-        QFile::remove(move.source);
+    QFile::remove(report::csvTempPath(folder));
+    QFile::remove(report::reportTempPath(folder));
     return true;
 }
 
@@ -79,16 +78,16 @@ AfterClick saveReports(platform::Platform& platform, const report::TempReports& 
     const std::optional<QString> name = getReportName(platform, temp.folder);
     if (!name) return AfterClick::CloseWindow;
 
-    const QString csvTarget = *name + kCsvExtension;
-    const QString textTarget = *name + kTextExtension;
-    const bool textPresent = platform.fileExists(textTarget);
-    const bool csvPresent = platform.fileExists(csvTarget);
+    const io::ReportFiles targets = io::reportFilesNamed(*name);
+    const bool textPresent = platform.fileExists(targets.text);
+    const bool csvPresent = platform.fileExists(targets.csv);
     if ((textPresent || csvPresent) && !overwriteAllowed(platform)) return AfterClick::StayOpen;
 
-    const std::array<Move, 2> moves = {
-        Move{report::csvTempPath(temp.folder), csvTarget, csvPresent},
-        Move{report::reportTempPath(temp.folder), textTarget, textPresent}};
-    return placeReports(platform, moves) ? AfterClick::CloseWindow : AfterClick::StayOpen;
+    const auto asked = [&](const QString& target) {
+        return target == targets.csv ? csvPresent : textPresent;
+    };
+    return placeReports(platform, temp.folder, targets, asked) ? AfterClick::CloseWindow
+                                                               : AfterClick::StayOpen;
 }
 
 } // namespace save

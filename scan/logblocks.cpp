@@ -1,8 +1,6 @@
 #include "scan/logblocks.h"
 
-#include "io/blockmemory.h"
-
-#include <QIODevice>
+#include <QFile>
 #include <algorithm>
 #include <cstring>
 
@@ -16,6 +14,11 @@ constexpr size_t kCarryRoom = 4096;
 
 } // namespace
 
+std::optional<io::FileProblem> openLog(QFile& log) {
+    if (log.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return std::nullopt;
+    return io::FileProblem{log.fileName(), log.errorString()};
+}
+
 const char* lineEnd(const char* from, const char* end, const char*& nextLf) {
     if (nextLf == nullptr || nextLf < from) {
         const void* hit = std::memchr(from, '\n', static_cast<size_t>(end - from));
@@ -28,7 +31,7 @@ const char* lineEnd(const char* from, const char* end, const char*& nextLf) {
 
 LogBlock LineBlockReader::newBlock() const {
     const size_t capacity = blockSize_ + kCarryRoom;
-    return {io::newBlock(capacity), capacity};
+    return {std::make_unique_for_overwrite<char[]>(capacity), capacity};
 }
 
 std::optional<LineStretch> LineBlockReader::read(LogBlock& block) {
@@ -83,7 +86,8 @@ void LineBlockReader::placeUnfinishedLine(LogBlock& block, LineStretch& stretch)
     const size_t carried = unfinished_.size();
     if (carried > stretch.begin) {
         const size_t size = stretch.end - stretch.begin;
-        LogBlock grown{io::newBlock(carried + blockSize_), carried + blockSize_};
+        LogBlock grown{std::make_unique_for_overwrite<char[]>(carried + blockSize_),
+                      carried + blockSize_};
         std::memcpy(grown.bytes.get() + carried, block.bytes.get() + stretch.begin, size);
         block = std::move(grown);
         stretch.begin = carried;

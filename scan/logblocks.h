@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/fileproblem.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <cstddef>
@@ -8,9 +10,14 @@
 #include <string>
 #include <string_view>
 
+class QFile;
 class QIODevice;
 
 namespace scan {
+
+// Opens a log to be read as a scan reads it, in large blocks of its own: the problem, if it
+// cannot be opened.
+std::optional<io::FileProblem> openLog(QFile& log);
 
 // A line longer than this is skipped whole, without being held in memory.
 constexpr size_t kMaxLineLength = size_t{1} << 20;

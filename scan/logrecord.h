@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/timeamount.h"
+#include "scan/cuttime.h"
 
 #include <optional>
 #include <string>
@@ -21,8 +21,8 @@ struct CutRecord {
     DurationValues duration;
 };
 
-// Reads log lines into records without allocating per line: fields and duration parts are views
-// into the line, and number parsing reuses one scratch buffer.
+// Reads log lines into records. Fields and duration parts are views into the line; nothing is
+// allocated per line.
 class RecordReader {
 public:
     // The counted record that `line` (without its line end) holds, or nothing for a line that is
@@ -35,35 +35,10 @@ public:
     // stand; then an optional sign, digits, a decimal point with its fraction, and an exponent
     // are taken; the first other character ends the number. A part that does not begin with a
     // number is 0 ("7x" is 7, "x7" is 0). Nothing when the value is beyond +-1e9 or not finite.
-    std::optional<double> leadingNumber(std::string_view part) {
-        double value = 0;
-        return partValue(part, value) ? std::optional(value) : std::nullopt;
-    }
+    std::optional<double> leadingNumber(std::string_view part);
 
 private:
-    // leadingNumber's value into `value`, and whether there is one. A flag rather than an
-    // optional: this runs three times a line, and an optional double comes back through memory.
-    bool partValue(std::string_view part, double& value) {
-        if (smallInteger(part, value)) return true;
-        const std::optional<double> general = generalNumber(part);
-        if (general) value = *general;
-        return general.has_value();
-    }
-    // Short plain integers ("05", "12") are nearly every duration part; they skip the general
-    // path.
-    static bool smallInteger(std::string_view part, double& value) {
-        if (part.empty() || part.size() > 9) return false;
-        qint64 whole = 0;
-        for (char c : part) {
-            if (c < '0' || c > '9') return false;
-            whole = whole * 10 + (c - '0');
-        }
-        value = static_cast<double>(whole);
-        return true;
-    }
-    std::optional<double> generalNumber(std::string_view part);
-
-    std::string scratch_;
+    std::string scratch_; // a part without its blanks
 };
 
 // The text after the last backslash of a cut file path; the whole path if it has none.

@@ -1,8 +1,14 @@
+// Reading a log: lines cut at their ends whatever the read blocks, and the reading threads.
 #include "scan/logblocks.h"
+#include "scan/recordsource.h"
 
 #include <QBuffer>
+#include <chrono>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -59,5 +65,53 @@ TEST(LongLines, AreSkippedWholeWhateverTheBlocks) {
         EXPECT_EQ(readInBlocks(bytes, blockSize), (Lines{"first", longest, "last"}))
             << "block size " << blockSize;
 }
+
+// An exception that takes its time to unwind, so that the other reading thread reads the rest of
+// the log in the meantime.
+struct SlowToUnwind : std::runtime_error {
+    SlowToUnwind() : std::runtime_error("the disk went away") {}
+    SlowToUnwind(const SlowToUnwind&) = default;
+    ~SlowToUnwind() override { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+};
+
+// Serves a log, and throws on its read number `throwAt`.
+class ThrowingDevice final : public QIODevice {
+public:
+    ThrowingDevice(std::string bytes, int throwAt) : bytes_(std::move(bytes)), throwAt_(throwAt) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        if (++reads_ == throwAt_) throw SlowToUnwind();
+        const size_t size = std::min(static_cast<size_t>(maxSize), bytes_.size() - served_);
+        std::memcpy(data, bytes_.data() + served_, size);
+        served_ += size;
+        return static_cast<qint64>(size);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    std::string bytes_;
+    int throwAt_;
+    int reads_ = 0;
+    size_t served_ = 0;
+};
+
+class ReadThatThrows : public ::testing::TestWithParam<int> {};
+
+TEST_P(ReadThatThrows, EndsTheRecordsWithAFailure) {
+    std::string log;
+    for (int i = 0; i < 40; ++i)
+        log += "p.mv,CUT,0:0:0:1,x,08:00,A\r\n";
+    ThrowingDevice device(log, GetParam());
+    scan::RecordSource source(device, {}, 64);
+    while (source.next()) {
+    }
+    EXPECT_EQ(source.error(), QStringLiteral("the disk went away"));
+}
+
+INSTANTIATE_TEST_SUITE_P(OnRead, ReadThatThrows, ::testing::Values(1, 2, 3));
 
 } // namespace

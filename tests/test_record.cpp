@@ -1,8 +1,9 @@
 #include "scan/logrecord.h"
-#include "scan/timeamount.h"
+#include "scan/cuttime.h"
 
 #include <gtest/gtest.h>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -101,7 +102,7 @@ class AddDuration : public ::testing::TestWithParam<AddCase> {};
 
 TEST_P(AddDuration, CarriesOnceAndRoundsTheSumHalfToEven) {
     scan::TimeAmount amount = GetParam().start;
-    scan::addDuration(amount, GetParam().add);
+    amount.add(GetParam().add);
     EXPECT_EQ(amount, GetParam().expected);
 }
 
@@ -118,40 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
                       AddCase{{32767, 0, 0}, {1, 0, 0}, {32768, 0, 0}}, // past 16 bits
                       AddCase{{0, 30, 0}, {0, 130, 0}, {1, 100, 0}}));
 
-// Durations added up ahead come to what adding them one by one gives, or are not used.
-TEST_P(AddDuration, AddedUpAheadGiveTheSameOrAreNotUsed) {
-    scan::DurationSum sum;
-    scan::TimeAmount oneByOne = GetParam().start;
-    for (int i = 0; i < 3; ++i) {
-        sum.add(GetParam().add);
-        scan::addDuration(oneByOne, GetParam().add);
-    }
-    scan::TimeAmount inOneStep = GetParam().start;
-    if (sum.addTo(inOneStep))
-        EXPECT_EQ(inOneStep, oneByOne);
-    else
-        EXPECT_EQ(inOneStep, GetParam().start);
-}
-
-TEST(AddDuration, WholeDurationsAreAddedInOneStepUnlessTheHoursWouldOverflow) {
-    scan::DurationSum sum;
-    scan::TimeAmount oneByOne{5, 59, 58};
-    for (int i = 0; i < 1000; ++i) {
-        const scan::DurationValues duration{double(i % 3), double(i % 60), double(59 - i % 60)};
-        sum.add(duration);
-        scan::addDuration(oneByOne, duration);
-    }
-    scan::TimeAmount inOneStep{5, 59, 58};
-    ASSERT_TRUE(sum.addTo(inOneStep));
-    EXPECT_EQ(inOneStep, oneByOne);
-
-    scan::TimeAmount nearTheTop{std::numeric_limits<qint64>::max() - 1, 0, 0};
-    EXPECT_FALSE(sum.addTo(nearTheTop));
-}
-
 TEST(AddDuration, SaturatesInsteadOfOverflowing) {
     scan::TimeAmount amount{std::numeric_limits<qint64>::max() - 1, 0, 0};
-    scan::addDuration(amount, {1e9, 0, 0});
+    amount.add({1e9, 0, 0});
     EXPECT_EQ(amount.hours, std::numeric_limits<qint64>::max());
 }
 
@@ -169,6 +139,22 @@ TEST(TwoDigitForm, PadsToTwoDigitsAndKeepsTheSign) {
         scan::appendTwoDigit(out, value);
         EXPECT_EQ(out, text) << value;
     }
+}
+
+// The page writes an amount of seconds as a clock, the JSON as parts that each keep its sign.
+TEST(Seconds, AreWrittenAsAClockOrAsSignedParts) {
+    const qint64 most = std::numeric_limits<qint64>::max();
+    const std::tuple<qint64, const char*, scan::TimeAmount> cases[] = {
+        {0, "00:00:00", {0, 0, 0}},
+        {3661, "01:01:01", {1, 1, 1}},
+        {-3661, "-01:01:01", {-1, -1, -1}},
+        {most, "2562047788015215:30:07", {most / 3600, 30, 7}}};
+    for (const auto& [count, clock, parts] : cases) {
+        EXPECT_EQ(scan::Seconds(count).clockText(), clock) << count;
+        EXPECT_EQ(scan::Seconds(count).signedParts(), parts) << count;
+    }
+    EXPECT_EQ((scan::Seconds(most) + scan::Seconds(1)).count(), most); // held at the end
+    EXPECT_EQ(scan::Seconds::of({most, 0, 0}).count(), most);
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 // The one scan of a log into the report, the CSV and the window's text, and the temporary files
 // that the window's start leaves.
 #include "io/bytesink.h"
-#include "report/batchlines.h"
+#include "logscan.h"
 #include "report/reportlayout.h"
-#include "report/reportscan.h"
 #include "report/tempreports.h"
 #include "testfiles.h"
 
@@ -46,58 +45,59 @@ struct Written {
     std::string dateList;
 };
 
-Written scanned(const QByteArray& log, size_t blockSize, const report::WantedLines& wanted) {
-    QBuffer device;
-    device.setData(log);
-    device.open(QIODevice::ReadOnly);
-    io::StringSink reportFile, csvFile, reportText;
-    const report::ScanOutcome outcome =
-        report::scanLog(device, kToday,
-                        {.reportFile = wanted.reportFile ? &reportFile : nullptr,
-                         .csvFile = wanted.csvFile ? &csvFile : nullptr,
-                         .reportText = wanted.reportText ? &reportText : nullptr},
-                        {.blockSize = blockSize});
+// Which of the outputs a scan is asked for.
+struct Wanted {
+    bool reportFile = false;
+    bool csvFile = false;
+    bool reportText = false;
+};
+
+Written scanned(const QByteArray& log, size_t blockSize, const Wanted& wanted) {
+    io::ByteSink reportFile, csvFile, reportText;
+    report::ReportLayout layout(kToday, wanted.reportFile ? &reportFile : nullptr,
+                                wanted.csvFile ? &csvFile : nullptr,
+                                wanted.reportText ? &reportText : nullptr);
+    const report::ScanOutcome outcome = scanBytes(log, {&layout}, {.blockSize = blockSize});
     EXPECT_FALSE(outcome.failure);
     Written written{reportFile.takeText(), csvFile.takeText(), reportText.takeText(), {}};
-    for (const scan::DayItem& day : outcome.totals.days)
-        written.dateList += report::dateListItem(day) + '\n';
+    for (const report::DateBlock& block : outcome.totals.blocks)
+        written.dateList += report::dateListItem(block) + '\n';
     return written;
 }
 
 class ScanGolden : public ::testing::TestWithParam<const char*> {};
 
-// However the log is cut into read blocks, and so into batches, and whichever outputs are asked
-// for, each output holds the expected bytes.
+// However the log is cut into read blocks, each output holds the expected bytes, also when it is
+// the only one asked for.
 TEST_P(ScanGolden, EveryReadBlockSizeAndEveryOutputGiveTheExpectedBytes) {
     const QByteArray log = testfiles::read(golden(GetParam(), ".log"));
     const std::string report = testfiles::readString(golden(GetParam(), ".report.tmp"));
     const std::string csv = testfiles::readString(golden(GetParam(), ".csv.tmp"));
     const std::string text = testfiles::readString(golden(GetParam(), ".text"));
     const std::string dateList = scanned(log, scan::kReadBlockSize, {}).dateList;
-    for (size_t blockSize : {size_t{1}, size_t{2}, size_t{3}, size_t{5}, size_t{8}, size_t{13},
-                             size_t{64}, scan::kReadBlockSize}) {
+    for (size_t blockSize = 1; blockSize <= size_t(log.size()) + 1; ++blockSize) {
         const Written all = scanned(log, blockSize, {true, true, true});
         EXPECT_EQ(all.reportFile, report) << blockSize;
         EXPECT_EQ(all.csvFile, csv) << blockSize;
         EXPECT_EQ(all.reportText, text) << blockSize;
         EXPECT_EQ(all.dateList, dateList) << blockSize;
-        // As the command asks for them: one on standard output, or the two files.
-        EXPECT_EQ(scanned(log, blockSize, {true, false, false}).reportFile, report) << blockSize;
-        EXPECT_EQ(scanned(log, blockSize, {false, true, false}).csvFile, csv) << blockSize;
-        EXPECT_EQ(scanned(log, blockSize, {true, true, false}).csvFile, csv) << blockSize;
     }
+    // As the command asks for them: one on standard output, or the two files.
+    EXPECT_EQ(scanned(log, 7, {true, false, false}).reportFile, report);
+    EXPECT_EQ(scanned(log, 7, {false, true, false}).csvFile, csv);
+    EXPECT_EQ(scanned(log, 7, {true, true, false}).csvFile, csv);
 }
 
 INSTANTIATE_TEST_SUITE_P(Logs, ScanGolden, ::testing::ValuesIn(kGoldenLogs));
 
 TEST(ScanState, TheResultHoldsTheFinalCounters) {
     const ScanFolders folders(testfiles::read(golden("blocks", ".log")));
-    const scan::ScanTotals totals = folders.scan().totals;
+    const report::ScanTotals totals = folders.scan().totals;
     EXPECT_EQ(totals.total, (scan::TimeAmount{3, 30, 30}));
-    ASSERT_EQ(totals.days.size(), 3u);
-    EXPECT_EQ(totals.days.back().total, (scan::TimeAmount{2, 0, 0}));
-    EXPECT_EQ(totals.days.back().date, "Mon 2 Nov 2026");
-    EXPECT_EQ(totals.days[0].date, totals.days[2].date); // the returning date is its own block
+    ASSERT_EQ(totals.blocks.size(), 3u);
+    EXPECT_EQ(totals.blocks.back().total, (scan::TimeAmount{2, 0, 0}));
+    EXPECT_EQ(totals.blocks.back().date, "Mon 2 Nov 2026");
+    EXPECT_EQ(totals.blocks[0].date, totals.blocks[2].date); // a returning date is a new block
 }
 
 TEST(TempFiles, LeftoversOfAnEarlierRunAreReplacedNotAppendedTo) {
@@ -150,11 +150,12 @@ private:
 
 TEST(LogAccess, AReadFailurePartWayIsReportedWithItsReason) {
     FailingDevice device;
-    io::StringSink report;
-    const report::ScanOutcome outcome =
-        report::scanLog(device, kToday, {.reportFile = &report}, {.blockSize = 64});
+    io::ByteSink report;
+    report::ReportLayout layout(kToday, &report, nullptr, nullptr);
+    const std::vector<report::ScanOutput*> outputs{&layout};
+    const report::ScanOutcome outcome = report::scanLog(device, outputs, {.blockSize = 64});
     EXPECT_EQ(outcome.failure, QStringLiteral("Input/output error"));
-    EXPECT_TRUE(outcome.totals.days.empty());
+    EXPECT_TRUE(outcome.totals.blocks.empty());
 }
 
 } // namespace

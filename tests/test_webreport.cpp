@@ -1,7 +1,8 @@
 #include "io/bytesink.h"
+#include "logscan.h"
 #include "report/displaytext.h"
 #include "report/reportdata.h"
-#include "report/reportscan.h"
+#include "report/reportlayout.h"
 #include "testfiles.h"
 #include "webreport/htmlpage.h"
 #include "webreport/jsonreport.h"
@@ -21,18 +22,18 @@ const webreport::PageHeader kHeader{QStringLiteral("12/7/2026"),
                                     QStringLiteral("C:\\Milvane\\User\\mvsys.log")};
 
 struct Scanned {
-    scan::ScanTotals totals;
+    report::ScanTotals totals;
     report::ReportData data;
 };
 
 std::string html(const report::ReportData& data) {
-    io::StringSink sink;
+    io::ByteSink sink;
     webreport::writeHtmlPage(data, kHeader, sink);
     return sink.text();
 }
 
 std::string json(const report::ReportData& data) {
-    io::StringSink sink;
+    io::ByteSink sink;
     webreport::writeJson(data, kHeader, sink);
     return sink.text();
 }
@@ -41,15 +42,10 @@ std::string json(const report::ReportData& data) {
 // are those of a scan in blocks of the usual size.
 Scanned scanned(const QByteArray& log, scan::DateOrder order) {
     const auto scan = [&](size_t blockSize) {
-        QBuffer device;
-        device.setData(log);
-        device.open(QIODevice::ReadOnly);
-        report::ReportCollector collector;
-        report::ScanOutcome outcome = report::scanLog(
-            device, "12/7/2026", {.collector = &collector}, {.blockSize = blockSize});
+        report::ReportCollector collector(order);
+        report::ScanOutcome outcome = scanBytes(log, {&collector}, {.blockSize = blockSize});
         EXPECT_FALSE(outcome.failure);
-        report::ReportData data = collector.takeData(order, outcome.totals);
-        return Scanned{std::move(outcome.totals), std::move(data)};
+        return Scanned{std::move(outcome.totals), collector.takeData()};
     };
     Scanned result = scan(64);
     EXPECT_EQ(json(scan(scan::kReadBlockSize).data), json(result.data));
@@ -100,11 +96,11 @@ TEST_P(WebReportGolden, JsonReadsBackAsTheScansTotals) {
     EXPECT_EQ(total[QLatin1String("totalSeconds")].toInteger(), secondsOf(total));
 
     const QJsonArray days = root[QLatin1String("days")].toArray();
-    ASSERT_EQ(days.size(), static_cast<qsizetype>(log.totals.days.size()));
+    ASSERT_EQ(days.size(), static_cast<qsizetype>(log.totals.blocks.size()));
     qint64 runs = 0, daySeconds = 0;
     for (qsizetype i = 0; i < days.size(); ++i) {
         const QJsonObject day = days[i].toObject();
-        const scan::DayItem& item = log.totals.days[static_cast<size_t>(i)];
+        const report::DateBlock& item = log.totals.blocks[static_cast<size_t>(i)];
         EXPECT_EQ(day[QLatin1String("date")].toString(), report::displayText(item.date));
         EXPECT_EQ(day[QLatin1String("hours")].toInteger(), item.total.hours);
         EXPECT_EQ(day[QLatin1String("minutes")].toInteger(), item.total.minutes);
@@ -165,10 +161,10 @@ TEST_P(ChartSize, StaysWithinItsBarsAndSaysWhatABarIs) {
     const webreport::Chart chart = webreport::chartOf(data);
     EXPECT_EQ(chart.bars.size(), row.bars);
     EXPECT_TRUE(chart.note.contains(QLatin1String(row.noteWords))) << chart.note.toStdString();
-    qint64 seconds = 0;
+    scan::Seconds time;
     for (const webreport::ChartBar& bar : chart.bars)
-        seconds += bar.totalSeconds;
-    EXPECT_EQ(seconds, qint64{3600} * row.blocks);
+        time += bar.time;
+    EXPECT_EQ(time.count(), qint64{3600} * row.blocks);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -182,13 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RunTables, PastTheLimitOnlyTheTotalsPerDateShow) {
     const QByteArray log = datedLog(3, 1);
-    QBuffer device;
-    device.setData(log + log);
-    device.open(QIODevice::ReadOnly);
-    report::ReportCollector collector(5);
-    const report::ScanOutcome outcome = report::scanLog(device, "", {.collector = &collector});
-    ASSERT_FALSE(outcome.failure);
-    const report::ReportData data = collector.takeData(DateOrder::YearMonthDay, outcome.totals);
+    report::ReportCollector collector(DateOrder::YearMonthDay, 5);
+    ASSERT_FALSE(scanBytes(log + log, {&collector}).failure);
+    const report::ReportData data = collector.takeData();
     EXPECT_TRUE(data.runRowsOmitted);
     EXPECT_TRUE(data.runRows.empty());
     const std::string page = html(data);
@@ -208,9 +200,9 @@ TEST(FileTotals, KeepEveryNameApartHoweverManyThereAre) {
                    (i < 1500 ? ".mv" : ".MV") + ",CUT,0:0:1:0,m,08:00:00,1/1/2026\r\n";
     const report::ReportData data = scanned(log, DateOrder::MonthDayYear).data;
     ASSERT_EQ(data.files.size(), 3000u);
-    for (const report::FileTotal& file : data.files) {
-        EXPECT_EQ(file.runs, 2) << file.name;
-        EXPECT_EQ(file.totalSeconds, 120) << file.name;
+    for (const report::TotalRow& file : data.files) {
+        EXPECT_EQ(file.runs, 2) << file.label;
+        EXPECT_EQ(file.time.count(), 120) << file.label;
     }
 }
 
@@ -237,19 +229,14 @@ TEST(Period, OutputsAreThoseOfTheLogFilteredByHand) {
         if (inNovember) filtered += bytes;
     }
     const auto outputs = [](const QByteArray& log, const scan::Period& period, size_t blockSize) {
-        QBuffer device;
-        device.setData(log);
-        device.open(QIODevice::ReadOnly);
-        io::StringSink report, csv, text;
-        report::ReportCollector collector;
-        const report::ScanOutcome outcome = report::scanLog(
-            device, "12/7/2026",
-            {.reportFile = &report, .csvFile = &csv, .reportText = &text, .collector = &collector},
-            {.period = period, .blockSize = blockSize});
+        io::ByteSink report, csv, text;
+        report::ReportLayout layout("12/7/2026", &report, &csv, &text);
+        report::ReportCollector collector(DateOrder::MonthDayYear);
+        const report::ScanOutcome outcome =
+            scanBytes(log, {&layout, &collector}, {.period = period, .blockSize = blockSize});
         EXPECT_FALSE(outcome.failure);
         return std::vector<std::string>{
-            report.text(), csv.text(), text.text(),
-            json(collector.takeData(DateOrder::MonthDayYear, outcome.totals)),
+            report.text(), csv.text(), text.text(), json(collector.takeData()),
             "left out: " + QByteArray::number(outcome.totals.outsidePeriod).toStdString()};
     };
     const scan::Period november{QDate(2026, 11, 1), QDate(2026, 11, 30), DateOrder::MonthDayYear};

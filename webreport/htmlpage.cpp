@@ -4,15 +4,15 @@ namespace webreport {
 
 namespace {
 
-void header(ChunkedOut& out, const report::ReportData& data, const PageHeader& pageHeader) {
-    out << "<header class=\"facts\">\n<h1>" << kPageTitle
+void header(io::ByteSink& out, const report::ReportData& data, const PageHeader& pageHeader) {
+    out << "<header class=\"facts\">\n<h1>" << report::kReportTitle
         << "</h1>\n<p id=\"created-on\">Created on ";
     text(out, pageHeader.createdOn);
     out << "</p>\n<p>Log: <code id=\"log-path\">";
     text(out, pageHeader.logPath);
     out << "</code></p>\n";
     periodLine(out, pageHeader.period);
-    out << "<p class=\"grand\">Total cut time: <span id=\"total\">" << timeOf(data.total)
+    out << "<p class=\"grand\">Total cut time: <span id=\"total\">" << data.total.text()
         << "</span></p>\n<p>Runs counted: <span id=\"runs\">" << data.runs
         << "</span>; date blocks: <span id=\"blocks\">" << static_cast<qint64>(data.blocks.size())
         << "</span></p>\n</header>\n";
@@ -21,8 +21,7 @@ void header(ChunkedOut& out, const report::ReportData& data, const PageHeader& p
 } // namespace
 
 void writeHtmlPage(const report::ReportData& data, const PageHeader& pageHeader,
-                   io::ByteSink& sink) {
-    ChunkedOut out(sink);
+                   io::ByteSink& out) {
     pageStart(out);
     header(out, data, pageHeader);
     logSections(out, data, {});

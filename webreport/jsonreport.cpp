@@ -1,6 +1,5 @@
 #include "webreport/jsonreport.h"
 
-#include "webreport/chunkedout.h"
 #include "webreport/textescape.h"
 
 namespace webreport {
@@ -11,27 +10,27 @@ namespace {
 constexpr std::string_view kTop = "  ";
 constexpr std::string_view kInEntry = "      ";
 
-void quoted(ChunkedOut& out, QStringView text) {
+void quoted(io::ByteSink& out, QStringView text) {
     out << "\"";
-    appendJsonText(out.text(), text);
-    out << "\"";
-}
-
-void quotedLogText(ChunkedOut& out, std::string_view logBytes) {
-    out << "\"";
-    appendJsonLogText(out.text(), logBytes);
+    appendJsonText(out.buffer(), text);
     out << "\"";
 }
 
-void amountMembers(ChunkedOut& out, const scan::TimeAmount& amount) {
+void quotedLogText(io::ByteSink& out, std::string_view logBytes) {
+    out << "\"";
+    appendJsonLogText(out.buffer(), logBytes);
+    out << "\"";
+}
+
+void amountMembers(io::ByteSink& out, const scan::TimeAmount& amount) {
     out << "\"hours\": " << amount.hours << ", \"minutes\": " << amount.minutes
         << ", \"seconds\": " << amount.seconds
-        << ", \"totalSeconds\": " << report::totalSecondsOf(amount);
+        << ", \"totalSeconds\": " << scan::Seconds::of(amount).count();
 }
 
 // Writes `"name": [` the items, one a line, `]`, the items one step deeper than `indent`.
 template <typename Items, typename WriteItem>
-void array(ChunkedOut& out, std::string_view indent, std::string_view name, const Items& items,
+void array(io::ByteSink& out, std::string_view indent, std::string_view name, const Items& items,
            WriteItem writeItem) {
     out << indent << "\"" << name << "\": [";
     bool first = true;
@@ -39,29 +38,29 @@ void array(ChunkedOut& out, std::string_view indent, std::string_view name, cons
         out << (first ? "\n" : ",\n") << indent << "  {";
         writeItem(item);
         out << "}";
-        out.maybeFlush();
         first = false;
     }
     if (!first) out << "\n" << indent;
     out << "]";
 }
 
-void periods(ChunkedOut& out, std::string_view indent, std::string_view name, std::string_view key,
-             const std::vector<report::PeriodTotal>& list) {
-    array(out, indent, name, list, [&](const report::PeriodTotal& period) {
+// `"name": [` a row a line, each {key: its label, runs, totalSeconds}, `]`.
+void rows(io::ByteSink& out, std::string_view indent, std::string_view name, std::string_view key,
+          const std::vector<report::TotalRow>& list) {
+    array(out, indent, name, list, [&](const report::TotalRow& row) {
         out << "\"" << key << "\": ";
-        quoted(out, period.period);
-        out << ", \"runs\": " << period.runs << ", \"totalSeconds\": " << period.totalSeconds;
+        quotedLogText(out, row.label);
+        out << ", \"runs\": " << row.runs << ", \"totalSeconds\": " << row.time.count();
     });
 }
 
-void opening(ChunkedOut& out, const PageHeader& header) {
+void opening(io::ByteSink& out, const PageHeader& header) {
     out << "{\n  \"schema\": " << qint64{kJsonSchema} << ",\n  \"createdOn\": ";
     quoted(out, header.createdOn);
     out << ",\n";
 }
 
-void dateOrderAndPeriod(ChunkedOut& out, scan::DateOrder order, const scan::Period& period) {
+void dateOrderAndPeriod(io::ByteSink& out, scan::DateOrder order, const scan::Period& period) {
     out << "  \"dateOrder\": ";
     quoted(out, scan::dateOrderName(order));
     out << ",\n";
@@ -80,11 +79,11 @@ void dateOrderAndPeriod(ChunkedOut& out, scan::DateOrder order, const scan::Peri
 }
 
 // One log's members from total to unparsedDates, each on a line of its own after `indent`.
-void logMembers(ChunkedOut& out, const report::ReportData& data, std::string_view indent) {
+void logMembers(io::ByteSink& out, const report::ReportData& data, std::string_view indent) {
     out << indent << "\"total\": {";
     amountMembers(out, data.total);
     out << "},\n" << indent << "\"runs\": " << data.runs << ",\n";
-    array(out, indent, "days", data.blocks, [&](const report::DateBlock& block) {
+    array(out, indent, "days", data.blocks, [&](const report::DatedBlock& block) {
         out << "\"date\": ";
         quotedLogText(out, block.date);
         out << ", \"isoDate\": ";
@@ -97,32 +96,18 @@ void logMembers(ChunkedOut& out, const report::ReportData& data, std::string_vie
         out << ", \"runs\": " << block.runs;
     });
     out << ",\n";
-    array(out, indent, "files", data.files, [&](const report::FileTotal& file) {
-        out << "\"name\": ";
-        quotedLogText(out, file.name);
-        out << ", \"runs\": " << file.runs << ", \"totalSeconds\": " << file.totalSeconds;
-    });
+    rows(out, indent, "files", "name", data.files);
     out << ",\n";
-    periods(out, indent, "weeks", "week", data.weeks);
+    rows(out, indent, "weeks", "week", data.weeks);
     out << ",\n";
-    periods(out, indent, "months", "month", data.months);
+    rows(out, indent, "months", "month", data.months);
     out << ",\n";
-    array(out, indent, "unparsedDates", data.unparsed, [&](const report::UnparsedDate& unparsed) {
-        out << "\"date\": ";
-        quotedLogText(out, unparsed.date);
-        out << ", \"runs\": " << unparsed.runs << ", \"totalSeconds\": " << unparsed.totalSeconds;
-    });
-}
-
-// hours, minutes and seconds that add up to `seconds`, each with its sign.
-scan::TimeAmount amountOfSeconds(qint64 seconds) {
-    return {seconds / 3600, seconds % 3600 / 60, seconds % 60};
+    rows(out, indent, "unparsedDates", "date", data.unparsed);
 }
 
 } // namespace
 
-void writeJson(const report::ReportData& data, const PageHeader& header, io::ByteSink& sink) {
-    ChunkedOut out(sink);
+void writeJson(const report::ReportData& data, const PageHeader& header, io::ByteSink& out) {
     opening(out, header);
     out << "  \"log\": ";
     quoted(out, header.logPath);
@@ -133,22 +118,21 @@ void writeJson(const report::ReportData& data, const PageHeader& header, io::Byt
 }
 
 void writeMachinesJson(const std::vector<Machine>& machines, const PageHeader& header,
-                       io::ByteSink& sink) {
+                       io::ByteSink& out) {
     const MachinesTotal total = addUp(machines);
-    ChunkedOut out(sink);
     opening(out, header);
     dateOrderAndPeriod(
         out, machines.empty() ? scan::DateOrder::MonthDayYear : machines.front().data.dateOrder,
         header.period);
     out << "  \"total\": {";
-    amountMembers(out, amountOfSeconds(total.totalSeconds));
+    amountMembers(out, total.time.signedParts());
     out << "},\n  \"runs\": " << total.runs << ",\n";
     array(out, kTop, "months", total.months, [&](const MachineMonth& month) {
         out << "\"month\": ";
         quoted(out, month.month);
-        out << ", \"totalSeconds\": " << month.totalSeconds << ", \"byMachine\": [";
+        out << ", \"totalSeconds\": " << month.time.count() << ", \"byMachine\": [";
         for (size_t m = 0; m < month.byMachine.size(); ++m)
-            out << (m == 0 ? "" : ", ") << month.byMachine[m];
+            out << (m == 0 ? "" : ", ") << month.byMachine[m].count();
         out << "]";
     });
     out << ",\n  \"machines\": [";

@@ -78,19 +78,19 @@ std::vector<QString> machineNames(const std::vector<QString>& logPaths) {
 
 MachinesTotal addUp(const std::vector<Machine>& machines) {
     MachinesTotal total;
-    std::map<QString, MachineMonth> months; // "2026-02" sorts in date order
+    std::map<std::string, MachineMonth> months; // "2026-02" sorts in date order
     for (size_t m = 0; m < machines.size(); ++m) {
         const report::ReportData& data = machines[m].data;
-        const qint64 seconds = report::totalSecondsOf(data.total);
-        total.machineSeconds.push_back(seconds);
-        total.totalSeconds = report::addSeconds(total.totalSeconds, seconds);
+        const scan::Seconds time = scan::Seconds::of(data.total);
+        total.machineTimes.push_back(time);
+        total.time += time;
         total.runs += data.runs;
-        for (const report::PeriodTotal& period : data.months) {
-            MachineMonth& month = months[period.period];
-            month.month = period.period;
+        for (const report::TotalRow& period : data.months) {
+            MachineMonth& month = months[period.label];
+            month.month = QString::fromStdString(period.label);
             month.byMachine.resize(machines.size());
-            month.byMachine[m] = period.totalSeconds;
-            month.totalSeconds = report::addSeconds(month.totalSeconds, period.totalSeconds);
+            month.byMachine[m] = period.time;
+            month.time += period.time;
         }
     }
     for (auto& [key, month] : months)

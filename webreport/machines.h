@@ -23,16 +23,16 @@ std::vector<QString> machineNames(const std::vector<QString>& logPaths);
 // A month of the machines' parsed dates: their cut time together, and each one's.
 struct MachineMonth {
     QString month; // "2026-02"
-    qint64 totalSeconds = 0;
-    std::vector<qint64> byMachine; // in the machines' order; 0 for one without runs that month
+    scan::Seconds time;
+    std::vector<scan::Seconds> byMachine; // in the machines' order; 0 for one without runs then
 };
 
 // The machines' figures added up.
 struct MachinesTotal {
-    qint64 totalSeconds = 0;
+    scan::Seconds time;
     qint64 runs = 0;
-    std::vector<qint64> machineSeconds; // each machine's total, in their order
-    std::vector<MachineMonth> months;   // in date order
+    std::vector<scan::Seconds> machineTimes; // each machine's total, in their order
+    std::vector<MachineMonth> months;        // in date order
 };
 
 MachinesTotal addUp(const std::vector<Machine>& machines);

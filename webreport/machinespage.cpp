@@ -38,11 +38,11 @@ std::string fillOf(size_t machine) {
     return "url(#machine-fill-" + std::to_string(machine + 1) + ")";
 }
 
-std::string share(qint64 seconds, qint64 total) {
-    if (total <= 0) return "&#8212;";
+std::string share(scan::Seconds part, scan::Seconds total) {
+    if (total.count() <= 0) return "&#8212;";
     char text[32];
     std::snprintf(text, sizeof text, "%.1f&#160;%%",
-                  100.0 * static_cast<double>(seconds) / static_cast<double>(total));
+                  100.0 * static_cast<double>(part.count()) / static_cast<double>(total.count()));
     return text;
 }
 
@@ -50,20 +50,20 @@ std::string machineIds(size_t machine) {
     return "machine-" + std::to_string(machine + 1) + "-";
 }
 
-void header(ChunkedOut& out, const std::vector<Machine>& machines, const MachinesTotal& total,
+void header(io::ByteSink& out, const std::vector<Machine>& machines, const MachinesTotal& total,
             const PageHeader& pageHeader) {
-    out << "<header class=\"facts\">\n<h1>" << kPageTitle
+    out << "<header class=\"facts\">\n<h1>" << report::kReportTitle
         << "</h1>\n<p id=\"created-on\">Created on ";
     text(out, pageHeader.createdOn);
     out << "</p>\n<p>Machines: <span id=\"machine-count\">" << static_cast<qint64>(machines.size())
         << "</span></p>\n";
     periodLine(out, pageHeader.period);
     out << "<p class=\"grand\">Total cut time: <span id=\"total\">"
-        << timeOfSeconds(total.totalSeconds) << "</span></p>\n<p>Runs counted: <span id=\"runs\">"
+        << total.time.clockText() << "</span></p>\n<p>Runs counted: <span id=\"runs\">"
         << total.runs << "</span></p>\n</header>\n";
 }
 
-void dateOrNone(ChunkedOut& out, const report::ReportData& data, bool first) {
+void dateOrNone(io::ByteSink& out, const report::ReportData& data, bool first) {
     if (data.blocks.empty()) {
         out << "<span class=\"empty\">(none)</span>";
         return;
@@ -71,7 +71,7 @@ void dateOrNone(ChunkedOut& out, const report::ReportData& data, bool first) {
     logText(out, first ? data.blocks.front().date : data.blocks.back().date);
 }
 
-void summarySection(ChunkedOut& out, const std::vector<Machine>& machines,
+void summarySection(io::ByteSink& out, const std::vector<Machine>& machines,
                     const MachinesTotal& total) {
     out << "<section id=\"machines\">\n<h2>Cut time per machine</h2>\n<table>\n<thead><tr>"
            "<th>Machine</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th>"
@@ -82,19 +82,19 @@ void summarySection(ChunkedOut& out, const std::vector<Machine>& machines,
         out << "<tr><td class=\"text\"><a href=\"#machine-" << static_cast<qint64>(m + 1) << "\">";
         text(out, machines[m].name);
         out << "</a></td><td class=\"n\">" << data.runs << "</td><td class=\"n\">"
-            << timeOf(data.total) << "</td><td class=\"n\">"
-            << share(total.machineSeconds[m], total.totalSeconds) << "</td><td class=\"text\">";
+            << data.total.text() << "</td><td class=\"n\">"
+            << share(total.machineTimes[m], total.time) << "</td><td class=\"text\">";
         dateOrNone(out, data, true);
         out << "</td><td class=\"text\">";
         dateOrNone(out, data, false);
         out << "</td></tr>\n";
     }
     out << "</tbody>\n<tfoot><tr><td>All machines</td><td class=\"n\">" << total.runs
-        << "</td><td class=\"n\">" << timeOfSeconds(total.totalSeconds)
+        << "</td><td class=\"n\">" << total.time.clockText()
         << "</td><td></td><td></td><td></td></tr></tfoot>\n</table>\n</section>\n";
 }
 
-void fillPatterns(ChunkedOut& out, size_t machines) {
+void fillPatterns(io::ByteSink& out, size_t machines) {
     out << "<defs>\n";
     for (size_t m = 0; m < machines; ++m) {
         out << "<pattern id=\"machine-fill-" << static_cast<qint64>(m + 1)
@@ -106,7 +106,7 @@ void fillPatterns(ChunkedOut& out, size_t machines) {
     out << "</defs>\n";
 }
 
-void legend(ChunkedOut& out, const std::vector<Machine>& machines) {
+void legend(io::ByteSink& out, const std::vector<Machine>& machines) {
     out << "<p class=\"note\">In each group the machines' bars stand in this order, from the left:"
            "</p>\n<ul class=\"legend\" id=\"legend\">\n";
     for (size_t m = 0; m < machines.size(); ++m) {
@@ -125,24 +125,24 @@ std::vector<MachineMonth> yearsOf(const std::vector<MachineMonth>& months) {
     for (const MachineMonth& month : months) {
         const QString year = month.month.left(4);
         if (years.empty() || years.back().month != year)
-            years.push_back({year, 0, std::vector<qint64>(month.byMachine.size())});
+            years.push_back({year, {}, std::vector<scan::Seconds>(month.byMachine.size())});
         MachineMonth& into = years.back();
-        into.totalSeconds = report::addSeconds(into.totalSeconds, month.totalSeconds);
+        into.time += month.time;
         for (size_t m = 0; m < month.byMachine.size(); ++m)
-            into.byMachine[m] = report::addSeconds(into.byMachine[m], month.byMachine[m]);
+            into.byMachine[m] += month.byMachine[m];
     }
     return years;
 }
 
 // One group of bars per month (or year), a bar per machine in the legend's order.
-void groupChart(ChunkedOut& out, const std::vector<Machine>& machines,
+void groupChart(io::ByteSink& out, const std::vector<Machine>& machines,
                 const std::vector<MachineMonth>& groups) {
     const size_t count = machines.size();
     qint64 low = 0, high = 0;
     for (const MachineMonth& month : groups) {
-        for (qint64 seconds : month.byMachine) {
-            low = std::min(low, seconds);
-            high = std::max(high, seconds);
+        for (scan::Seconds time : month.byMachine) {
+            low = std::min(low, time.count());
+            high = std::max(high, time.count());
         }
     }
     const ChartFrame frame(low, high);
@@ -156,14 +156,13 @@ void groupChart(ChunkedOut& out, const std::vector<Machine>& machines,
         const double left = kPlotLeft + slot * static_cast<double>(i) + slot * 0.1;
         for (size_t m = 0; m < count; ++m) {
             barRect(out, frame, "mbar", left + width * static_cast<double>(m), width,
-                    month.byMachine[m], fillOf(m));
+                    month.byMachine[m].count(), fillOf(m));
             out << "<title>";
             text(out, month.month);
             out << ", ";
             text(out, machines[m].name);
-            out << ": " << timeOfSeconds(month.byMachine[m]) << "</title></rect>\n";
+            out << ": " << month.byMachine[m].clockText() << "</title></rect>\n";
         }
-        out.maybeFlush();
     }
     const size_t labels = groups.size();
     const size_t every = (labels + kMostMonthLabels - 1) / kMostMonthLabels;
@@ -173,7 +172,7 @@ void groupChart(ChunkedOut& out, const std::vector<Machine>& machines,
     out << "</svg>\n";
 }
 
-void monthTable(ChunkedOut& out, const std::vector<Machine>& machines, const MachinesTotal& total) {
+void monthTable(io::ByteSink& out, const std::vector<Machine>& machines, const MachinesTotal& total) {
     out << "<table id=\"month-table\">\n<thead><tr><th>Month</th>";
     for (const Machine& machine : machines) {
         out << "<th class=\"n\">";
@@ -185,15 +184,14 @@ void monthTable(ChunkedOut& out, const std::vector<Machine>& machines, const Mac
         out << "<tr><td>";
         text(out, month.month);
         out << "</td>";
-        for (qint64 seconds : month.byMachine)
-            out << "<td class=\"n\">" << timeOfSeconds(seconds) << "</td>";
-        out << "<td class=\"n\">" << timeOfSeconds(month.totalSeconds) << "</td></tr>\n";
-        out.maybeFlush();
+        for (scan::Seconds time : month.byMachine)
+            out << "<td class=\"n\">" << time.clockText() << "</td>";
+        out << "<td class=\"n\">" << month.time.clockText() << "</td></tr>\n";
     }
     out << "</tbody>\n</table>\n";
 }
 
-void monthsSection(ChunkedOut& out, const std::vector<Machine>& machines,
+void monthsSection(io::ByteSink& out, const std::vector<Machine>& machines,
                    const MachinesTotal& total) {
     out << "<section id=\"months\">\n<h2>Cut time per month and machine</h2>\n";
     const bool anyUnparsed = std::any_of(machines.begin(), machines.end(),
@@ -227,20 +225,19 @@ void monthsSection(ChunkedOut& out, const std::vector<Machine>& machines,
     out << "</section>\n";
 }
 
-void machineSections(ChunkedOut& out, const std::vector<Machine>& machines) {
+void machineSections(io::ByteSink& out, const std::vector<Machine>& machines) {
     out << "<section class=\"machine\" id=\"each\">\n<h2>Each machine</h2>\n";
     for (size_t m = 0; m < machines.size(); ++m) {
         const Machine& machine = machines[m];
         out << "<details id=\"machine-" << static_cast<qint64>(m + 1) << "\"><summary>";
         text(out, machine.name);
-        out << " &#8212; " << timeOf(machine.data.total) << ", " << machine.data.runs
+        out << " &#8212; " << machine.data.total.text() << ", " << machine.data.runs
             << (machine.data.runs == 1 ? " run" : " runs") << "</summary>\n<p>Log: <code>";
         text(out, machine.logPath);
         out << "</code>; date blocks: " << static_cast<qint64>(machine.data.blocks.size())
             << "</p>\n";
         logSections(out, machine.data, machineIds(m));
         out << "</details>\n";
-        out.maybeFlush();
     }
     out << "</section>\n";
 }
@@ -248,9 +245,8 @@ void machineSections(ChunkedOut& out, const std::vector<Machine>& machines) {
 } // namespace
 
 void writeMachinesPage(const std::vector<Machine>& machines, const PageHeader& pageHeader,
-                       io::ByteSink& sink) {
+                       io::ByteSink& out) {
     const MachinesTotal total = addUp(machines);
-    ChunkedOut out(sink);
     pageStart(out, kMachinesStyle);
     header(out, machines, total, pageHeader);
     summarySection(out, machines, total);

@@ -59,7 +59,7 @@ qint64 tickStep(double span) {
 // "5 h" on a grid of whole hours, else "hh:mm".
 std::string tickLabel(qint64 seconds, qint64 step) {
     if (step % 3600 == 0) return std::to_string(seconds / 3600) + " h";
-    const std::string time = timeOfSeconds(seconds);
+    const std::string time = scan::Seconds(seconds).clockText();
     return time.substr(0, time.size() - 3); // hh:mm
 }
 
@@ -71,34 +71,36 @@ void appendNumber(std::string& out, double value) {
     out.append(text, static_cast<size_t>(size));
 }
 
-std::string timeOfSeconds(qint64 seconds) {
-    std::string text;
-    quint64 magnitude = static_cast<quint64>(seconds);
-    if (seconds < 0) {
-        text.push_back('-');
-        magnitude = 0 - magnitude;
-    }
-    scan::appendTimeAmount(text, scan::TimeAmount{static_cast<qint64>(magnitude / 3600),
-                                                  static_cast<qint64>(magnitude / 60 % 60),
-                                                  static_cast<qint64>(magnitude % 60)});
-    return text;
-}
-
-std::string timeOf(const scan::TimeAmount& amount) {
-    std::string text;
-    scan::appendTimeAmount(text, amount);
-    return text;
-}
-
-void logText(ChunkedOut& out, std::string_view logBytes) {
+void logText(io::ByteSink& out, std::string_view logBytes) {
     if (logBytes.empty())
         out << "<span class=\"empty\">(empty)</span>";
     else
-        appendHtmlLogText(out.text(), logBytes);
+        appendHtmlLogText(out.buffer(), logBytes);
 }
 
-void text(ChunkedOut& out, QStringView plain) {
-    appendHtmlText(out.text(), plain);
+void text(io::ByteSink& out, QStringView plain) {
+    appendHtmlText(out.buffer(), plain);
+}
+
+void openTotals(io::ByteSink& out, std::string_view column) {
+    out << "<table>\n<thead><tr><th>" << column
+        << "</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th></tr></thead>\n<tbody>\n";
+}
+
+void totalRow(io::ByteSink& out, std::string_view label, bool logLabel, qint64 runs,
+              std::string_view time) {
+    out << (logLabel ? "<tr><td class=\"text\">" : "<tr><td>");
+    logText(out, label);
+    out << "</td><td class=\"n\">" << runs << "</td><td class=\"n\">" << time << "</td></tr>\n";
+}
+
+void totalRows(io::ByteSink& out, std::span<const report::TotalRow> rows, bool logLabels) {
+    for (const report::TotalRow& row : rows)
+        totalRow(out, row.label, logLabels, row.runs, row.time.clockText());
+}
+
+void closeTotals(io::ByteSink& out) {
+    out << "</tbody>\n</table>\n";
 }
 
 ChartFrame::ChartFrame(qint64 lowest, qint64 highest)
@@ -111,69 +113,69 @@ double ChartFrame::yOf(double seconds) const {
     return kPlotTop + (static_cast<double>(high) - seconds) / span * (kPlotBottom - kPlotTop);
 }
 
-void openChart(ChunkedOut& out, const ChartFrame& frame, std::string_view label) {
+void openChart(io::ByteSink& out, const ChartFrame& frame, std::string_view label) {
     out << "<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 ";
-    appendNumber(out.text(), kChartWidth);
+    appendNumber(out.buffer(), kChartWidth);
     out << " ";
-    appendNumber(out.text(), kChartHeight);
+    appendNumber(out.buffer(), kChartHeight);
     out << "\" role=\"img\" aria-label=\"" << label << "\">\n";
 
     const qint64 low = frame.low, high = frame.high;
     const qint64 step = tickStep(static_cast<double>(high) - static_cast<double>(low));
-    for (qint64 tick = low / step * step; tick <= high; tick = report::addSeconds(tick, step)) {
+    for (qint64 tick = low / step * step; tick <= high; tick = (scan::Seconds(tick) + scan::Seconds(step)).count()) {
         if (tick < low) continue;
         const double y = frame.yOf(static_cast<double>(tick));
         out << "<line class=\"" << (tick == 0 ? "axis" : "grid") << "\" x1=\"";
-        appendNumber(out.text(), kPlotLeft);
+        appendNumber(out.buffer(), kPlotLeft);
         out << "\" x2=\"";
-        appendNumber(out.text(), kPlotRight);
+        appendNumber(out.buffer(), kPlotRight);
         out << "\" y1=\"";
-        appendNumber(out.text(), y);
+        appendNumber(out.buffer(), y);
         out << "\" y2=\"";
-        appendNumber(out.text(), y);
+        appendNumber(out.buffer(), y);
         out << "\"/><text class=\"tick\" x=\"";
-        appendNumber(out.text(), kPlotLeft - 6);
+        appendNumber(out.buffer(), kPlotLeft - 6);
         out << "\" y=\"";
-        appendNumber(out.text(), y + 4);
+        appendNumber(out.buffer(), y + 4);
         out << "\" text-anchor=\"end\">" << tickLabel(tick, step) << "</text>\n";
         if (tick > high - step) break;
     }
 }
 
-void barRect(ChunkedOut& out, const ChartFrame& frame, std::string_view classes, double x,
+void barRect(io::ByteSink& out, const ChartFrame& frame, std::string_view classes, double x,
              double width, qint64 seconds, std::string_view fill) {
     const double top = frame.yOf(static_cast<double>(std::max<qint64>(seconds, 0)));
     const double bottom = frame.yOf(static_cast<double>(std::min<qint64>(seconds, 0)));
     out << "<rect class=\"" << classes << "\" x=\"";
-    appendNumber(out.text(), x);
+    appendNumber(out.buffer(), x);
     out << "\" y=\"";
-    appendNumber(out.text(), top);
+    appendNumber(out.buffer(), top);
     out << "\" width=\"";
-    appendNumber(out.text(), width);
+    appendNumber(out.buffer(), width);
     out << "\" height=\"";
-    appendNumber(out.text(), bottom - top);
+    appendNumber(out.buffer(), bottom - top);
     if (!fill.empty()) out << "\" fill=\"" << fill;
     out << "\">";
 }
 
-void axisLabel(ChunkedOut& out, double x, std::string_view anchor, const QString& label) {
+void axisLabel(io::ByteSink& out, double x, std::string_view anchor, const QString& label) {
     out << "<text class=\"label\" x=\"";
-    appendNumber(out.text(), x);
+    appendNumber(out.buffer(), x);
     out << "\" y=\"";
-    appendNumber(out.text(), kLabelBaseline);
+    appendNumber(out.buffer(), kLabelBaseline);
     out << "\" text-anchor=\"" << anchor << "\">";
     text(out, shortened(label));
     out << "</text>\n";
 }
 
-void pageStart(ChunkedOut& out, std::string_view moreStyle) {
+void pageStart(io::ByteSink& out, std::string_view moreStyle) {
     out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>"
-        << kPageTitle << "</title>\n"
+        << report::kReportTitle << "</title>\n"
         << kStyle << moreStyle << "</head>\n<body>\n";
 }
 
-void periodLine(ChunkedOut& out, const scan::Period& period) {
+void periodLine(io::ByteSink& out, const scan::Period& period) {
     if (period.isWholeLog()) return;
     const auto day = [](const QDate& end) { return end.toString(Qt::ISODate).toStdString(); };
     out << "<p>Period: <span id=\"period\">";
@@ -189,11 +191,11 @@ void periodLine(ChunkedOut& out, const scan::Period& period) {
 
 namespace {
 
-void chartSvg(ChunkedOut& out, const Chart& chart) {
+void chartSvg(io::ByteSink& out, const Chart& chart) {
     qint64 low = 0, high = 0;
     for (const ChartBar& bar : chart.bars) {
-        low = std::min(low, bar.totalSeconds);
-        high = std::max(high, bar.totalSeconds);
+        low = std::min(low, bar.time.count());
+        high = std::max(high, bar.time.count());
     }
     const ChartFrame frame(low, high);
     openChart(out, frame, "Cut time per bar");
@@ -203,13 +205,12 @@ void chartSvg(ChunkedOut& out, const Chart& chart) {
     const double width = count <= 100 ? slot * 0.8 : slot;
     for (size_t i = 0; i < count; ++i) {
         const ChartBar& bar = chart.bars[i];
-        barRect(out, frame, bar.totalSeconds < 0 ? "bar negative" : "bar",
+        barRect(out, frame, bar.time.count() < 0 ? "bar negative" : "bar",
                 kPlotLeft + slot * static_cast<double>(i) + (slot - width) / 2, width,
-                bar.totalSeconds);
+                bar.time.count());
         out << "<title>";
         text(out, bar.label);
-        out << ": " << timeOfSeconds(bar.totalSeconds) << "</title></rect>\n";
-        out.maybeFlush();
+        out << ": " << bar.time.clockText() << "</title></rect>\n";
     }
 
     // A few labels under the bars: the first, the last and some evenly between.
@@ -227,7 +228,7 @@ void chartSvg(ChunkedOut& out, const Chart& chart) {
     out << "</svg>\n";
 }
 
-void chartSection(ChunkedOut& out, const report::ReportData& data, std::string_view ids) {
+void chartSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
     out << "<section id=\"" << ids << "chart\">\n<h2>Cut time per date</h2>\n";
     const Chart chart = chartOf(data);
     if (!chart.note.isEmpty()) {
@@ -242,48 +243,36 @@ void chartSection(ChunkedOut& out, const report::ReportData& data, std::string_v
     out << "</section>\n";
 }
 
-void filesSection(ChunkedOut& out, const report::ReportData& data, std::string_view ids) {
-    out << "<section id=\"" << ids
-        << "files\">\n<h2>Cut time per file</h2>\n<table>\n<thead><tr><th>File</th>"
-           "<th class=\"n\">Runs</th><th class=\"n\">Cut time</th></tr></thead>\n<tbody>\n";
+void filesSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
+    out << "<section id=\"" << ids << "files\">\n<h2>Cut time per file</h2>\n";
+    openTotals(out, "File");
     const size_t shown = std::min(data.files.size(), kTopFiles);
-    for (size_t i = 0; i < shown; ++i) {
-        const report::FileTotal& file = data.files[i];
-        out << "<tr><td class=\"text\">";
-        logText(out, file.name);
-        out << "</td><td class=\"n\">" << file.runs << "</td><td class=\"n\">"
-            << timeOfSeconds(file.totalSeconds) << "</td></tr>\n";
-    }
+    totalRows(out, std::span(data.files).first(shown), true);
     if (data.files.size() > shown) {
-        qint64 runs = 0, seconds = 0;
-        for (size_t i = shown; i < data.files.size(); ++i) {
-            runs += data.files[i].runs;
-            seconds = report::addSeconds(seconds, data.files[i].totalSeconds);
+        report::TotalRow rest;
+        for (const report::TotalRow& file : std::span(data.files).subspan(shown)) {
+            rest.runs += file.runs;
+            rest.time += file.time;
         }
         out << "<tr class=\"rest\"><td>the other " << static_cast<qint64>(data.files.size() - shown)
-            << " files</td><td class=\"n\">" << runs << "</td><td class=\"n\">"
-            << timeOfSeconds(seconds) << "</td></tr>\n";
+            << " files</td><td class=\"n\">" << rest.runs << "</td><td class=\"n\">"
+            << rest.time.clockText() << "</td></tr>\n";
     }
-    out << "</tbody>\n</table>\n</section>\n";
+    closeTotals(out);
+    out << "</section>\n";
 }
 
-void periodTable(ChunkedOut& out, std::string_view ids, std::string_view id,
+void periodTable(io::ByteSink& out, std::string_view ids, std::string_view id,
                  std::string_view heading, std::string_view column,
-                 const std::vector<report::PeriodTotal>& periods) {
-    out << "<div id=\"" << ids << id << "\">\n<h3>" << heading << "</h3>\n<table>\n<thead><tr><th>"
-        << column << "</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th></tr></thead>\n"
-        << "<tbody>\n";
-    for (const report::PeriodTotal& period : periods) {
-        out << "<tr><td>";
-        text(out, period.period);
-        out << "</td><td class=\"n\">" << period.runs << "</td><td class=\"n\">"
-            << timeOfSeconds(period.totalSeconds) << "</td></tr>\n";
-        out.maybeFlush();
-    }
-    out << "</tbody>\n</table>\n</div>\n";
+                 const std::vector<report::TotalRow>& periods) {
+    out << "<div id=\"" << ids << id << "\">\n<h3>" << heading << "</h3>\n";
+    openTotals(out, column);
+    totalRows(out, periods, false);
+    closeTotals(out);
+    out << "</div>\n";
 }
 
-void periodsSection(ChunkedOut& out, const report::ReportData& data, std::string_view ids) {
+void periodsSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
     out << "<section id=\"" << ids
         << "periods\">\n<h2>Cut time per week and month</h2>\n<p class=\"note\">"
            "Dates read as "
@@ -295,28 +284,22 @@ void periodsSection(ChunkedOut& out, const report::ReportData& data, std::string
     if (!data.unparsed.empty()) {
         out << "<div id=\"" << ids
             << "unparsed\">\n<h3>Dates that do not parse</h3>\n<p class=\"note\">Left "
-               "out of the weeks and months; their cut time is in the total.</p>\n<table>\n"
-               "<thead><tr><th>Date</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th>"
-               "</tr></thead>\n<tbody>\n";
-        for (const report::UnparsedDate& unparsed : data.unparsed) {
-            out << "<tr><td class=\"text\">";
-            logText(out, unparsed.date);
-            out << "</td><td class=\"n\">" << unparsed.runs << "</td><td class=\"n\">"
-                << timeOfSeconds(unparsed.totalSeconds) << "</td></tr>\n";
-            out.maybeFlush();
-        }
-        out << "</tbody>\n</table>\n</div>\n";
+               "out of the weeks and months; their cut time is in the total.</p>\n";
+        openTotals(out, "Date");
+        totalRows(out, data.unparsed, true);
+        closeTotals(out);
+        out << "</div>\n";
     }
     out << "</section>\n";
 }
 
-void runsOfBlocks(ChunkedOut& out, const report::ReportData& data) {
+void runsOfBlocks(io::ByteSink& out, const report::ReportData& data) {
     size_t row = 0;
     for (size_t i = 0; i < data.blocks.size(); ++i) {
-        const report::DateBlock& block = data.blocks[i];
+        const report::DatedBlock& block = data.blocks[i];
         out << "<details><summary>";
         logText(out, block.date);
-        out << " &#8212; " << timeOf(block.total) << ", " << block.runs
+        out << " &#8212; " << block.total.text() << ", " << block.runs
             << (block.runs == 1 ? " run" : " runs")
             << "</summary>\n<table>\n<thead><tr><th>File</th><th>Start</th><th>Duration</th>"
                "</tr></thead>\n<tbody>\n";
@@ -325,35 +308,30 @@ void runsOfBlocks(ChunkedOut& out, const report::ReportData& data) {
             out << "<tr><td class=\"text\">";
             logText(out, run.cutFileName);
             out << "</td><td class=\"text\">";
-            appendHtmlLogText(out.text(), run.startTime);
+            appendHtmlLogText(out.buffer(), run.startTime);
             out << "</td><td class=\"text\">";
-            appendHtmlLogText(out.text(), run.durationText);
+            appendHtmlLogText(out.buffer(), run.durationText);
             out << "</td></tr>\n";
         }
         out << "</tbody>\n</table>\n</details>\n";
-        out.maybeFlush();
     }
 }
 
-void totalsOfBlocks(ChunkedOut& out, const report::ReportData& data, std::string_view ids) {
+void totalsOfBlocks(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
     out << "<p class=\"note\" id=\"" << ids << "runs-omitted\">The log holds " << data.runs
         << " runs, more than the " << report::ReportCollector::kRunRowLimit
         << " a page lists one by one: here is each date's total. The text report lists every "
            "run.</p>\n<details><summary>Totals of the "
         << static_cast<qint64>(data.blocks.size())
-        << " date blocks</summary>\n<table>\n<thead><tr><th>Date</th><th class=\"n\">Runs</th>"
-           "<th class=\"n\">Cut time</th></tr></thead>\n<tbody>\n";
-    for (const report::DateBlock& block : data.blocks) {
-        out << "<tr><td class=\"text\">";
-        logText(out, block.date);
-        out << "</td><td class=\"n\">" << block.runs << "</td><td class=\"n\">"
-            << timeOf(block.total) << "</td></tr>\n";
-        out.maybeFlush();
-    }
-    out << "</tbody>\n</table>\n</details>\n";
+        << " date blocks</summary>\n";
+    openTotals(out, "Date");
+    for (const report::DatedBlock& block : data.blocks)
+        totalRow(out, block.date, true, block.runs, block.total.text());
+    closeTotals(out);
+    out << "</details>\n";
 }
 
-void datesSection(ChunkedOut& out, const report::ReportData& data, std::string_view ids) {
+void datesSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
     out << "<section id=\"" << ids << "dates\">\n<h2>Runs per date</h2>\n";
     if (data.runRowsOmitted)
         totalsOfBlocks(out, data, ids);
@@ -363,11 +341,11 @@ void datesSection(ChunkedOut& out, const report::ReportData& data, std::string_v
 }
 
 // Bars of `periods`, or nothing when there are none or too many.
-std::optional<std::vector<ChartBar>> periodBars(const std::vector<report::PeriodTotal>& periods) {
+std::optional<std::vector<ChartBar>> periodBars(const std::vector<report::TotalRow>& periods) {
     if (periods.empty() || periods.size() > kChartBarLimit) return std::nullopt;
     std::vector<ChartBar> bars;
-    for (const report::PeriodTotal& period : periods)
-        bars.push_back(ChartBar{period.period, period.totalSeconds});
+    for (const report::TotalRow& period : periods)
+        bars.push_back(ChartBar{QString::fromStdString(period.label), period.time});
     return bars;
 }
 
@@ -377,9 +355,9 @@ Chart chartOf(const report::ReportData& data) {
     Chart chart;
     const size_t blocks = data.blocks.size();
     if (blocks <= kChartBarLimit) {
-        for (const report::DateBlock& block : data.blocks)
+        for (const report::DatedBlock& block : data.blocks)
             chart.bars.push_back(
-                ChartBar{report::displayText(block.date), report::totalSecondsOf(block.total)});
+                ChartBar{report::displayText(block.date), scan::Seconds::of(block.total)});
         return chart;
     }
     const QString tooMany = QStringLiteral("The log has %1 date blocks, more than the %2 bars this "
@@ -398,10 +376,9 @@ Chart chartOf(const report::ReportData& data) {
     } else {
         const size_t perBar = (blocks + kChartBarLimit - 1) / kChartBarLimit;
         for (size_t first = 0; first < blocks; first += perBar) {
-            ChartBar bar{report::displayText(data.blocks[first].date), 0};
+            ChartBar bar{report::displayText(data.blocks[first].date), {}};
             for (size_t i = first; i < std::min(blocks, first + perBar); ++i)
-                bar.totalSeconds = report::addSeconds(bar.totalSeconds,
-                                                      report::totalSecondsOf(data.blocks[i].total));
+                bar.time += scan::Seconds::of(data.blocks[i].total);
             chart.bars.push_back(std::move(bar));
         }
         chart.note = tooMany + QStringLiteral("each bar adds up %1 consecutive date blocks, in log "
@@ -411,7 +388,7 @@ Chart chartOf(const report::ReportData& data) {
     return chart;
 }
 
-void logSections(ChunkedOut& out, const report::ReportData& data, std::string_view ids) {
+void logSections(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
     chartSection(out, data, ids);
     filesSection(out, data, ids);
     periodsSection(out, data, ids);

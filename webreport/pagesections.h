@@ -1,11 +1,13 @@
 #pragma once
 
+#include "io/bytesink.h"
 #include "report/reportdata.h"
+#include "report/reportlayout.h"
 #include "scan/period.h"
-#include "scan/timeamount.h"
-#include "webreport/chunkedout.h"
+#include "scan/cuttime.h"
 
 #include <QString>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,8 +16,6 @@ namespace webreport {
 
 // The pieces of the web pages: the head, the chart's frame, and the sections that show one log's
 // data, which the page of several machines repeats for each of them.
-
-constexpr std::string_view kPageTitle = "Milvane Cut time report";
 
 // Past this many date blocks the chart shows ISO weeks, or months, instead of single blocks: at
 // 400 bars across a page (about 2.3 units of the chart's 1000 each, some 4 px on a screen and
@@ -36,7 +36,7 @@ constexpr double kLabelBaseline = 280;
 // One bar of the chart.
 struct ChartBar {
     QString label;
-    qint64 totalSeconds = 0;
+    scan::Seconds time;
 };
 
 // What the chart shows: the bars, and a note when they are not single date blocks.
@@ -50,18 +50,23 @@ struct Chart {
 // consecutive date blocks in log order: never more than kChartBarLimit bars.
 Chart chartOf(const report::ReportData& data);
 
-// "hh:mm:ss" as the window writes a total, from a number of seconds; "-" before a negative one.
-std::string timeOfSeconds(qint64 seconds);
-std::string timeOf(const scan::TimeAmount& amount);
 void appendNumber(std::string& out, double value); // two decimals
 // A log's text for the page; an empty one is named as such.
-void logText(ChunkedOut& out, std::string_view logBytes);
-void text(ChunkedOut& out, QStringView plain);
+void logText(io::ByteSink& out, std::string_view logBytes);
+void text(io::ByteSink& out, QStringView plain);
+
+// A table of totals: its heading row, a line per row (its label, runs and cut time; a label
+// from the log in a cell of its own class), and its end.
+void openTotals(io::ByteSink& out, std::string_view column);
+void totalRow(io::ByteSink& out, std::string_view label, bool logLabel, qint64 runs,
+              std::string_view time);
+void totalRows(io::ByteSink& out, std::span<const report::TotalRow> rows, bool logLabels);
+void closeTotals(io::ByteSink& out);
 
 // The page up to its body, with `moreStyle` (a <style> element) after the common style.
-void pageStart(ChunkedOut& out, std::string_view moreStyle = {});
+void pageStart(io::ByteSink& out, std::string_view moreStyle = {});
 // The line of the header that names the period; nothing for the whole log.
-void periodLine(ChunkedOut& out, const scan::Period& period);
+void periodLine(io::ByteSink& out, const scan::Period& period);
 
 // The vertical scale of a chart from its lowest to its highest value, zero always on it.
 struct ChartFrame {
@@ -71,15 +76,15 @@ struct ChartFrame {
     qint64 high = 0;
 };
 // The chart's <svg> opening and its grid lines with their labels.
-void openChart(ChunkedOut& out, const ChartFrame& frame, std::string_view label);
+void openChart(io::ByteSink& out, const ChartFrame& frame, std::string_view label);
 // A bar's <rect> opening, left open for its <title>; `fill` where the class does not give it.
-void barRect(ChunkedOut& out, const ChartFrame& frame, std::string_view classes, double x,
+void barRect(io::ByteSink& out, const ChartFrame& frame, std::string_view classes, double x,
              double width, qint64 seconds, std::string_view fill = {});
 // A label under the bars, shortened to fit.
-void axisLabel(ChunkedOut& out, double x, std::string_view anchor, const QString& label);
+void axisLabel(io::ByteSink& out, double x, std::string_view anchor, const QString& label);
 
 // The chart, the files, the weeks and months and the runs per date of one log; `ids` goes before
 // each element id, so that several logs can stand on one page.
-void logSections(ChunkedOut& out, const report::ReportData& data, std::string_view ids);
+void logSections(io::ByteSink& out, const report::ReportData& data, std::string_view ids);
 
 } // namespace webreport

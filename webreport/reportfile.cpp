@@ -1,7 +1,6 @@
 #include "webreport/reportfile.h"
 
-#include "io/outputfiles.h"
-#include "io/threadfailure.h"
+#include "io/reportfiles.h"
 #include "webreport/htmlpage.h"
 #include "webreport/jsonreport.h"
 #include "webreport/machinespage.h"
@@ -17,14 +16,15 @@ namespace {
 std::optional<io::FileProblem>
 writeStaged(const std::vector<ReportTarget>& targets,
             const std::function<void(ReportFormat, io::ByteSink&)>& write) {
-    io::OutputFiles files;
+    io::StagedFiles files;
     for (const ReportTarget& target : targets) {
-        io::ByteSink* sink = files.stage(target.path);
-        if (!sink) return files.problem();
-        if (auto thrown = io::exceptionFrom([&] { write(target.format, *sink); }))
-            return io::FileProblem{target.path, *thrown};
+        io::ByteSink& sink = files.stage(target.path);
+        if (auto problem = io::problemFrom(target.path, [&] {
+                write(target.format, sink);
+                return sink.finish();
+            }))
+            return problem;
     }
-    if (auto problems = files.finish(); !problems.empty()) return problems.front();
     return files.commit();
 }
 

@@ -1,9 +1,14 @@
-#include "io/threadfailure.h"
+#include "io/fileproblem.h"
 
+#include <QDir>
 #include <exception>
 #include <new>
 
 namespace io {
+
+QString describe(const FileProblem& problem) {
+    return QDir::toNativeSeparators(problem.path) + QLatin1Char('\n') + problem.reason;
+}
 
 QString describeCurrentException() noexcept {
     // The literals need no memory: they work when memory is what ran out.

@@ -1,17 +1,10 @@
-// Date blocks and totals, added up a batch at a time in log order: the same whichever batches the
-// log comes in, also where a block goes on from one batch into the next; the records outside a
-// period left out as if the log did not hold them; and a log that fails on one reading thread
-// ends the batches of both.
-#include "scan/dateblocks.h"
-#include "scan/recordsource.h"
+// Date blocks and totals, folded in log order: the same whichever blocks the log is read in, also
+// where a date block goes on from one read block into the next; and the records outside a period
+// left out as if the log did not hold them.
+#include "logscan.h"
 
-#include <QBuffer>
-#include <chrono>
-#include <cstring>
 #include <gtest/gtest.h>
-#include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -23,7 +16,7 @@ std::string cut(const std::string& duration, const std::string& date) {
 struct DaysCase {
     const char* name;
     std::string log;
-    std::vector<scan::DayItem> days;
+    std::vector<report::DateBlock> blocks;
     scan::TimeAmount total;
 };
 
@@ -32,16 +25,11 @@ class DateBlocks : public ::testing::TestWithParam<DaysCase> {};
 TEST_P(DateBlocks, AreTheSameInBatchesOfAnySize) {
     const DaysCase& row = GetParam();
     for (size_t blockSize = 1; blockSize <= row.log.size() + 1; ++blockSize) {
-        QBuffer device;
-        device.setData(row.log.data(), static_cast<qsizetype>(row.log.size()));
-        device.open(QIODevice::ReadOnly);
-        scan::RecordSource source(device, blockSize);
-        scan::CutTally tally;
-        while (const scan::RecordBatch* batch = source.next())
-            if (!batch->records.empty()) tally.add(batch->records, batch->days);
-        EXPECT_FALSE(source.error());
-        EXPECT_EQ(tally.totals().days, row.days) << "block size " << blockSize;
-        EXPECT_EQ(tally.totals().total, row.total) << "block size " << blockSize;
+        const report::ScanOutcome scanned =
+            scanBytes(QByteArray::fromStdString(row.log), {}, {.blockSize = blockSize});
+        EXPECT_FALSE(scanned.failure);
+        EXPECT_EQ(scanned.totals.blocks, row.blocks) << "block size " << blockSize;
+        EXPECT_EQ(scanned.totals.total, row.total) << "block size " << blockSize;
     }
 }
 
@@ -76,7 +64,7 @@ struct PeriodCase {
     const char* name;
     std::string log;
     scan::Period period;
-    std::vector<scan::DayItem> days;
+    std::vector<report::DateBlock> blocks;
     qint64 outside;
 };
 
@@ -85,18 +73,10 @@ class InAPeriod : public ::testing::TestWithParam<PeriodCase> {};
 TEST_P(InAPeriod, OnlyTheRecordsOfItsDatesCount) {
     const PeriodCase& row = GetParam();
     for (size_t blockSize : {size_t{16}, size_t{1} << 16}) {
-        QBuffer device;
-        device.setData(row.log.data(), static_cast<qsizetype>(row.log.size()));
-        device.open(QIODevice::ReadOnly);
-        scan::RecordSource source(device, blockSize, {}, row.period);
-        scan::CutTally tally;
-        qint64 outside = 0;
-        while (const scan::RecordBatch* batch = source.next()) {
-            outside += batch->outsidePeriod;
-            if (!batch->records.empty()) tally.add(batch->records, batch->days);
-        }
-        EXPECT_EQ(tally.totals().days, row.days) << "block size " << blockSize;
-        EXPECT_EQ(outside, row.outside) << "block size " << blockSize;
+        const report::ScanOutcome scanned = scanBytes(
+            QByteArray::fromStdString(row.log), {}, {.period = row.period, .blockSize = blockSize});
+        EXPECT_EQ(scanned.totals.blocks, row.blocks) << "block size " << blockSize;
+        EXPECT_EQ(scanned.totals.outsidePeriod, row.outside) << "block size " << blockSize;
     }
 }
 
@@ -151,53 +131,5 @@ INSTANTIATE_TEST_SUITE_P(
                                  {{"2026-11-01", {0, 0, 1}, 1}},
                                  1}),
     [](const auto& row) { return std::string(row.param.name); });
-
-// An exception that takes its time to unwind, so that the other reading thread reads the rest of
-// the log in the meantime.
-struct SlowToUnwind : std::runtime_error {
-    SlowToUnwind() : std::runtime_error("the disk went away") {}
-    SlowToUnwind(const SlowToUnwind&) = default;
-    ~SlowToUnwind() override { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
-};
-
-// Serves a log, and throws on its read number `throwAt`.
-class ThrowingDevice final : public QIODevice {
-public:
-    ThrowingDevice(std::string bytes, int throwAt) : bytes_(std::move(bytes)), throwAt_(throwAt) {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        if (++reads_ == throwAt_) throw SlowToUnwind();
-        const size_t size = std::min(static_cast<size_t>(maxSize), bytes_.size() - served_);
-        std::memcpy(data, bytes_.data() + served_, size);
-        served_ += size;
-        return static_cast<qint64>(size);
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    std::string bytes_;
-    int throwAt_;
-    int reads_ = 0;
-    size_t served_ = 0;
-};
-
-class ReadThatThrows : public ::testing::TestWithParam<int> {};
-
-TEST_P(ReadThatThrows, EndsTheBatchesWithAFailure) {
-    std::string log;
-    for (int i = 0; i < 40; ++i)
-        log += cut("0:0:0:1", "A");
-    ThrowingDevice device(log, GetParam());
-    scan::RecordSource source(device, 64);
-    while (source.next()) {
-    }
-    EXPECT_EQ(source.error(), QStringLiteral("the disk went away"));
-}
-
-INSTANTIATE_TEST_SUITE_P(OnRead, ReadThatThrows, ::testing::Values(1, 2, 3));
 
 } // namespace

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "scan/dateorder.h"
+#include "scan/period.h"
+#include "webreport/reportfile.h"
+
+#include <QString>
+#include <QStringList>
+#include <variant>
+#include <vector>
+
+namespace cli {
+
+// What runtally-report is asked to do.
+struct Options {
+    QStringList logs; // none: the log that the user's setting names
+    QString output;   // -o NAME; empty: standard output
+    bool csv = false;
+    bool force = false;
+    std::vector<webreport::ReportFormat> extras; // --html, --json
+    scan::DateOrder dateOrder = scan::systemDateOrder();
+    scan::Period period; // read in dateOrder
+    QString printOnly;   // the help or the version: printed, and nothing else is done
+};
+
+// Options that do not go together, or a value that is not one: why, for the user.
+struct WrongUse {
+    QString reason;
+};
+
+// Reads the command line (the program's name first).
+std::variant<Options, WrongUse> parseOptions(const QStringList& arguments);
+
+} // namespace cli
