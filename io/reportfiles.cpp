@@ -101,7 +101,7 @@ ByteSink& StagedFiles::stage(const QString& target, bool mayReplace) {
         staged.sink.emplace(FileProblem{target, staged.file.errorString()});
     else
         staged.sink.emplace(staged.file, target).afterEachBlock([this, &staged](qint64 bytes) {
-            earlySync_->written(staged.file.handle(), bytes);
+            if (earlySync_) earlySync_->written(staged.file.handle(), bytes);
         });
     return *staged.sink;
 }

@@ -11,8 +11,9 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ] && commit_time=$(git -C "$REPO" log -1 --form
     export SOURCE_DATE_EPOCH="$commit_time"
 fi
 
-# Debian packages the build and the tests need.
-PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev)
+# Debian packages the program needs, and those the tests need too.
+PROGRAM_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
+PACKAGES=("${PROGRAM_PACKAGES[@]}" libgtest-dev)
 
 install_missing() {
     local missing=()

@@ -3,8 +3,11 @@
 # The setting that names the log's folder goes into a private configuration folder inside the
 # build folder, so the user's real setting is neither read nor changed.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+# The window alone: no test is built, and the packages only the tests need are not installed.
+PACKAGES=("${PROGRAM_PACKAGES[@]}")
 install_missing
-build
+cmake -S "$REPO" -B "$BUILD" -G Ninja -DRUNTALLY_TESTS=OFF
+cmake --build "$BUILD" -j2 --target runtally
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "runtally: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2

@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and runs every test:
 #   unit      the test suite (offscreen: no display needed);
 #   sanitize  the same suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
-#   tsan      the suites of io, the scan, the report, the save and the command, and the window's
-#             tests that run the scan's threads, built with ThreadSanitizer;
+#   tsan      the suites of io, the scan, the report, the page, the save and the command, and the
+#             window's tests that run the scan's threads, built with ThreadSanitizer;
 #   fuzz      the fuzz targets over their seeds, then fuzzing for FUZZ_SECONDS (default 120);
 #   package   the Debian package built, unpacked and its program run (scripts/package-check.sh);
 #   screens   the window on laptop screens at 100, 125, 150 and 200 % under a virtual display:
@@ -43,7 +43,8 @@ if [[ " $stages " == *" tsan "* ]]; then
     for suite in io_tests scan_tests report_tests webreport_tests save_tests cli_tests \
         "window_tests --gtest_filter=-ReportView*:Window.*"; do
         # shellcheck disable=SC2086 # the suite's name, then its filter
-        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "$tsan_build"/tests/$suite \
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$REPO/tests/tsan.supp" \
+            "$tsan_build"/tests/$suite \
             --gtest_brief=1 | tee -a "$results"
     done
 fi

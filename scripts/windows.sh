@@ -23,7 +23,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 TOOLCHAINS="${RUNTALLY_WINDOWS_TOOLCHAINS:-$REPO/../shared/toolchains}"
 QT_TARBALL="$TOOLCHAINS/qt6.4.2-mingw64-posix.tar.gz"
 if [ ! -f "$QT_TARBALL" ] || [ ! -f "$TOOLCHAINS/mingw-w64-x86_64.cmake" ]; then
-    echo "windows: no Qt for mingw-w64 in $TOOLCHAINS: stage skipped (see the README, Windows)"
+    echo "windows: no Qt for mingw-w64 in $TOOLCHAINS: stage skipped (see docs/windows.md)"
     exit 0
 fi
 TOOLCHAINS="$(cd "$TOOLCHAINS" && pwd)"

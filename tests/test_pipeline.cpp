@@ -211,7 +211,7 @@ TEST(ReadingThreads, SkipLinesTooLongToKeepWhateverTheBlockSize) {
     }
 }
 
-TEST(WritingThread, AnExceptionThereIsAFailedWrite) {
+TEST(StandardOutput, AnExceptionWhileWritingIsAFailedWrite) {
     BreakingDevice output({}, 0, Breakdown::Throws);
     FakePlatform environment;
     const CommandRun run =
