@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/exitstatus.h"
+#include "report/fold.h"
 #include "report/reportdata.h"
 #include "report/tempreports.h"
-#include "report/fold.h"
 #include "webreport/pageheader.h"
 
 #include <QString>

@@ -131,6 +131,9 @@ for log_name in 1000000 "$heavy"; do
     echo "runtally-report -o peak memory ($log_name):         ${rss[report-new,$log_name]} MB   (goal <= 50 MB, flat)"
 done
 echo "runtally-report -o peak memory (100k):              ${rss[report-new,100000]} MB"
+echo "-o with a period / -o (1M CUT-heavy):                $(ratio "$(best period-new $heavy)" "$(best report-new $heavy)")   (goal <= 1.10)"
+html_sum=$(($(best html-new 100000) + $(best html-new 1000000) + $(best html-new $heavy)))
+echo "--html of the 3 logs as machines / sum of each:      $(ratio "$(best machines-new all)" "$html_sum")   (goal <= 1.15)"
 echo "I/O alone (iofloor) / -o (1M):                      $(ratio "$(best floor 1000000)" "$(best report-new 1000000)")"
 echo
 "$BUILD/bench/scan_bench" --benchmark_min_time=0.5

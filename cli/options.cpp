@@ -105,8 +105,10 @@ std::optional<QString> readValues(const QCommandLineParser& parser, Options& opt
     options.output = parser.value(QStringLiteral("output"));
     options.csv = parser.isSet(QStringLiteral("csv"));
     options.force = parser.isSet(QStringLiteral("force"));
-    if (parser.isSet(QStringLiteral("html"))) options.extras.push_back(webreport::ReportFormat::Html);
-    if (parser.isSet(QStringLiteral("json"))) options.extras.push_back(webreport::ReportFormat::Json);
+    if (parser.isSet(QStringLiteral("html")))
+        options.extras.push_back(webreport::ReportFormat::Html);
+    if (parser.isSet(QStringLiteral("json")))
+        options.extras.push_back(webreport::ReportFormat::Json);
     if (parser.isSet(QStringLiteral("date-order"))) {
         const auto order = scan::dateOrderNamed(parser.value(QStringLiteral("date-order")));
         if (!order) return QStringLiteral("--date-order is mdy, dmy or ymd");

@@ -138,9 +138,9 @@ Outcome Command::scanInto(QFile& log, std::vector<report::ScanOutput*> outputs,
         return failureWith(platform::kExitLogUnreadable, {log.fileName(), *scanned.failure});
     if (const qint64 left = scanned.totals.outsidePeriod; left > 0) {
         tell((machine.isEmpty() ? QString() : machine + QStringLiteral(": ")) +
-             (left == 1 ? QStringLiteral("1 CUT record outside the period was left out")
-                        : QStringLiteral("%1 CUT records outside the period were left out")
-                              .arg(left)));
+             (left == 1
+                  ? QStringLiteral("1 CUT record outside the period was left out")
+                  : QStringLiteral("%1 CUT records outside the period were left out").arg(left)));
     }
     return std::nullopt;
 }
@@ -212,8 +212,8 @@ Outcome Command::toFiles(QFile& log) {
     const report::ReportData data = collector.takeData();
     const webreport::PageHeader header = pageHeader(log.fileName());
     for (webreport::ReportFormat format : options_.extras) {
-        if (auto problem = webreport::writeReportFile(options_.output + webreport::fileSuffix(format),
-                                                      format, data, header))
+        if (auto problem = webreport::writeReportFile(
+                options_.output + webreport::fileSuffix(format), format, data, header))
             return failureWith(platform::kExitWriteFailed, *problem);
     }
     return std::nullopt;

@@ -71,8 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                       "the threaded reading gives what the plain reading gives");
     const scan::Period period{QDate(2026, 11, 3), QDate(2026, 11, 4),
                               scan::DateOrder::MonthDayYear};
-    fuzz::require(fuzz::pipelineScan(log, {}, 64, nullptr, period) ==
-                      fuzz::plainScan(log, period),
+    fuzz::require(fuzz::pipelineScan(log, {}, 64, nullptr, period) == fuzz::plainScan(log, period),
                   "a period's threaded reading gives what its plain reading gives");
     const auto report = linesOf(out.reportFile);
     const auto csv = linesOf(out.csvFile);

@@ -4,7 +4,6 @@
 
 namespace io {
 
-
 ByteSink::ByteSink(QIODevice& device, QString path)
     : device_(&device), path_(std::move(path)), writeOutAt_(kBlockSize) {
     buffer_.reserve(kBlockSize + kBlockSize / 4);

@@ -37,7 +37,9 @@ public:
     ByteSink& operator<<(qint64 number);
 
     // Called after every block written to the device, with its size.
-    void afterEachBlock(std::function<void(qint64 bytes)> written) { blockWritten_ = std::move(written); }
+    void afterEachBlock(std::function<void(qint64 bytes)> written) {
+        blockWritten_ = std::move(written);
+    }
 
     // For writers that append to it in place: what they append goes out with the next write.
     std::string& buffer() { return buffer_; }

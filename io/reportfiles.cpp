@@ -96,7 +96,8 @@ ByteSink& StagedFiles::stage(const QString& target, bool mayReplace) {
     // No fallback to writing the target itself: it is replaced whole or not at all.
     staged.file.setDirectWriteFallback(false);
     if (!mayReplace && pathTaken(target))
-        staged.sink.emplace(FileProblem{target, QStringLiteral("Something of that name is already there.")});
+        staged.sink.emplace(
+            FileProblem{target, QStringLiteral("Something of that name is already there.")});
     else if (!staged.file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         staged.sink.emplace(FileProblem{target, staged.file.errorString()});
     else
@@ -109,7 +110,9 @@ ByteSink& StagedFiles::stage(const QString& target, bool mayReplace) {
 StagedFiles::ReportSinks
 StagedFiles::stageReport(const ReportFiles& files,
                          const std::function<bool(const QString&)>& mayReplace) {
-    const auto replaceable = [&](const QString& target) { return !mayReplace || mayReplace(target); };
+    const auto replaceable = [&](const QString& target) {
+        return !mayReplace || mayReplace(target);
+    };
     ByteSink& csv = stage(files.csv, replaceable(files.csv));
     return {csv, stage(files.text, replaceable(files.text))};
 }

@@ -39,12 +39,12 @@ struct ReportData {
     scan::TimeAmount total;
     qint64 runs = 0;
     scan::DateOrder dateOrder = scan::DateOrder::MonthDayYear;
-    std::vector<DatedBlock> blocks;  // in log order
-    std::vector<TotalRow> files;     // largest total first, then by name
-    std::vector<TotalRow> weeks;     // in date order
-    std::vector<TotalRow> months;    // in date order
-    std::vector<TotalRow> unparsed;  // dates that do not parse, in the order they first appear
-    std::vector<RunRow> runRows;     // every run, unless there were more than the limit
+    std::vector<DatedBlock> blocks; // in log order
+    std::vector<TotalRow> files;    // largest total first, then by name
+    std::vector<TotalRow> weeks;    // in date order
+    std::vector<TotalRow> months;   // in date order
+    std::vector<TotalRow> unparsed; // dates that do not parse, in the order they first appear
+    std::vector<RunRow> runRows;    // every run, unless there were more than the limit
     bool runRowsOmitted = false;
 };
 

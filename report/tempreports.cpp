@@ -108,6 +108,9 @@ WindowScan scanForWindow(const WindowScanRequest& request, QIODevice& log) {
     WindowScan result;
     TempFiles files(request.tempFolders, result.temp);
     io::ByteSink text;
+    // The text comes to about three quarters of the log: room for it up front spares the copies
+    // and fresh pages of growing it step by step (up to a size any machine can spare).
+    text.buffer().reserve(static_cast<size_t>(std::min<qint64>(log.size(), qint64{64} << 20)));
     ReportLayout layout(request.today, files.report(), files.csv(), &text);
     std::vector<ScanOutput*> outputs{&layout};
     if (request.alsoTell) outputs.push_back(request.alsoTell);

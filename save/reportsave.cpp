@@ -45,7 +45,8 @@ std::optional<io::FileProblem> copyInto(const QString& source, io::ByteSink& sin
 // step leaves both temporary files ready for another try. Only what was there when the user was
 // asked may be replaced.
 bool placeReports(platform::Platform& platform, const QString& folder,
-                  const io::ReportFiles& targets, const std::function<bool(const QString&)>& asked) {
+                  const io::ReportFiles& targets,
+                  const std::function<bool(const QString&)>& asked) {
     io::StagedFiles files;
     const io::StagedFiles::ReportSinks sinks = files.stageReport(targets, asked);
     std::optional<io::FileProblem> problem = copyInto(report::csvTempPath(folder), sinks.csv);

@@ -82,8 +82,8 @@ void appendTwoDigit(std::string& out, qint64 value) {
 }
 
 Seconds Seconds::of(const TimeAmount& amount) {
-    return Seconds(cappedTimes(amount.hours, kHour)) +
-           Seconds(cappedTimes(amount.minutes, kUnit)) + Seconds(amount.seconds);
+    return Seconds(cappedTimes(amount.hours, kHour)) + Seconds(cappedTimes(amount.minutes, kUnit)) +
+           Seconds(amount.seconds);
 }
 
 Seconds& Seconds::operator+=(Seconds other) {
@@ -97,7 +97,9 @@ std::string Seconds::clockText() const {
     const TimeAmount parts{static_cast<qint64>(magnitude / kHour),
                            static_cast<qint64>(magnitude / kUnit % kUnit),
                            static_cast<qint64>(magnitude % kUnit)};
-    return (count_ < 0 ? "-" : "") + parts.text();
+    std::string text(count_ < 0 ? "-" : "");
+    text += parts.text();
+    return text;
 }
 
 TimeAmount Seconds::signedParts() const {

@@ -87,7 +87,7 @@ void LineBlockReader::placeUnfinishedLine(LogBlock& block, LineStretch& stretch)
     if (carried > stretch.begin) {
         const size_t size = stretch.end - stretch.begin;
         LogBlock grown{std::make_unique_for_overwrite<char[]>(carried + blockSize_),
-                      carried + blockSize_};
+                       carried + blockSize_};
         std::memcpy(grown.bytes.get() + carried, block.bytes.get() + stretch.begin, size);
         block = std::move(grown);
         stretch.begin = carried;

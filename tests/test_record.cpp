@@ -1,5 +1,5 @@
-#include "scan/logrecord.h"
 #include "scan/cuttime.h"
+#include "scan/logrecord.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -58,9 +58,9 @@ void header(io::ByteSink& out, const std::vector<Machine>& machines, const Machi
     out << "</p>\n<p>Machines: <span id=\"machine-count\">" << static_cast<qint64>(machines.size())
         << "</span></p>\n";
     periodLine(out, pageHeader.period);
-    out << "<p class=\"grand\">Total cut time: <span id=\"total\">"
-        << total.time.clockText() << "</span></p>\n<p>Runs counted: <span id=\"runs\">"
-        << total.runs << "</span></p>\n</header>\n";
+    out << "<p class=\"grand\">Total cut time: <span id=\"total\">" << total.time.clockText()
+        << "</span></p>\n<p>Runs counted: <span id=\"runs\">" << total.runs
+        << "</span></p>\n</header>\n";
 }
 
 void dateOrNone(io::ByteSink& out, const report::ReportData& data, bool first) {
@@ -172,7 +172,8 @@ void groupChart(io::ByteSink& out, const std::vector<Machine>& machines,
     out << "</svg>\n";
 }
 
-void monthTable(io::ByteSink& out, const std::vector<Machine>& machines, const MachinesTotal& total) {
+void monthTable(io::ByteSink& out, const std::vector<Machine>& machines,
+                const MachinesTotal& total) {
     out << "<table id=\"month-table\">\n<thead><tr><th>Month</th>";
     for (const Machine& machine : machines) {
         out << "<th class=\"n\">";

@@ -122,7 +122,8 @@ void openChart(io::ByteSink& out, const ChartFrame& frame, std::string_view labe
 
     const qint64 low = frame.low, high = frame.high;
     const qint64 step = tickStep(static_cast<double>(high) - static_cast<double>(low));
-    for (qint64 tick = low / step * step; tick <= high; tick = (scan::Seconds(tick) + scan::Seconds(step)).count()) {
+    for (qint64 tick = low / step * step; tick <= high;
+         tick = (scan::Seconds(tick) + scan::Seconds(step)).count()) {
         if (tick < low) continue;
         const double y = frame.yOf(static_cast<double>(tick));
         out << "<line class=\"" << (tick == 0 ? "axis" : "grid") << "\" x1=\"";
@@ -322,8 +323,7 @@ void totalsOfBlocks(io::ByteSink& out, const report::ReportData& data, std::stri
         << " runs, more than the " << report::ReportCollector::kRunRowLimit
         << " a page lists one by one: here is each date's total. The text report lists every "
            "run.</p>\n<details><summary>Totals of the "
-        << static_cast<qint64>(data.blocks.size())
-        << " date blocks</summary>\n";
+        << static_cast<qint64>(data.blocks.size()) << " date blocks</summary>\n";
     openTotals(out, "Date");
     for (const report::DatedBlock& block : data.blocks)
         totalRow(out, block.date, true, block.runs, block.total.text());

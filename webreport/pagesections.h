@@ -3,8 +3,8 @@
 #include "io/bytesink.h"
 #include "report/reportdata.h"
 #include "report/reportlayout.h"
-#include "scan/period.h"
 #include "scan/cuttime.h"
+#include "scan/period.h"
 
 #include <QString>
 #include <span>
