@@ -63,6 +63,7 @@ private:
     Outcome findLogs();
     Outcome forOneLog();
     Outcome print(QFile& log);
+    Outcome printPage(const std::function<void(io::ByteSink&)>& write);
     Outcome toFiles(QFile& log);
     Outcome refuseToReplace(const std::vector<QString>& paths);
     Outcome forMachines();
@@ -159,33 +160,39 @@ Outcome Command::forOneLog() {
 
 // The report, the CSV, the page or the JSON, on standard output.
 Outcome Command::print(QFile& log) {
-    io::ByteSink out(streams_.out, kStandardOutput);
-    if (options_.extras.empty()) {
-        report::ReportLayout layout(today(), options_.csv ? nullptr : &out,
-                                    options_.csv ? &out : nullptr, nullptr);
-        if (auto failure = scanInto(log, {&layout})) return failure;
-    } else {
+    if (!options_.extras.empty()) {
         report::ReportCollector collector(options_.dateOrder);
         if (auto failure = scanInto(log, {&collector})) return failure;
         const report::ReportData data = collector.takeData();
         const webreport::PageHeader header = pageHeader(log.fileName());
-        if (auto problem = io::problemFrom(kStandardOutput, [&] {
-                webreport::writeReport(options_.extras.front(), data, header, out);
-                return out.finish();
-            }))
-            return failureWith(platform::kExitWriteFailed, *problem);
+        return printPage([&](io::ByteSink& out) {
+            webreport::writeReport(options_.extras.front(), data, header, out);
+        });
     }
+    io::ByteSink out(streams_.out, kStandardOutput);
+    report::ReportLayout layout(today(), options_.csv ? nullptr : &out,
+                                options_.csv ? &out : nullptr, nullptr);
+    if (auto failure = scanInto(log, {&layout})) return failure;
     if (auto problem = out.finish()) return failureWith(platform::kExitWriteFailed, *problem);
+    return std::nullopt;
+}
+
+// A page or a JSON on standard output, whose memory can run out like the scan's.
+Outcome Command::printPage(const std::function<void(io::ByteSink&)>& write) {
+    io::ByteSink out(streams_.out, kStandardOutput);
+    if (auto problem = io::problemFrom(kStandardOutput, [&] {
+            write(out);
+            return out.finish();
+        }))
+        return failureWith(platform::kExitWriteFailed, *problem);
     return std::nullopt;
 }
 
 Outcome Command::refuseToReplace(const std::vector<QString>& paths) {
     if (options_.force) return std::nullopt;
-    for (const QString& path : paths) {
-        if (io::pathTaken(path))
-            return failureWith(platform::kExitWouldReplace,
-                               {path, QStringLiteral("already exists (--force replaces it)")});
-    }
+    if (const std::optional<QString> taken = io::firstTaken(paths))
+        return failureWith(platform::kExitWouldReplace,
+                           {*taken, QStringLiteral("already exists (--force replaces it)")});
     return std::nullopt;
 }
 
@@ -195,7 +202,7 @@ Outcome Command::refuseToReplace(const std::vector<QString>& paths) {
 // files, one at a time, so that on a nearly full disk the two have their room first.
 Outcome Command::toFiles(QFile& log) {
     const io::ReportFiles reportFiles = io::reportFilesNamed(options_.output);
-    std::vector<QString> paths = {reportFiles.csv, reportFiles.text};
+    std::vector<QString> paths = reportFiles.inOrder();
     for (webreport::ReportFormat format : options_.extras)
         paths.push_back(options_.output + webreport::fileSuffix(format));
     if (auto failure = refuseToReplace(paths)) return failure;
@@ -254,13 +261,9 @@ Outcome Command::forMachines() {
             return failureWith(platform::kExitWriteFailed, *problem);
         return std::nullopt;
     }
-    io::ByteSink out(streams_.out, kStandardOutput);
-    if (auto problem = io::problemFrom(kStandardOutput, [&] {
-            webreport::writeReport(options_.extras.front(), machines, header, out);
-            return out.finish();
-        }))
-        return failureWith(platform::kExitWriteFailed, *problem);
-    return std::nullopt;
+    return printPage([&](io::ByteSink& out) {
+        webreport::writeReport(options_.extras.front(), machines, header, out);
+    });
 }
 
 // The same file given twice would count its machine twice. Each path is made canonical once.

@@ -16,9 +16,12 @@ ReportFiles reportFilesNamed(const QString& name) {
     return {name + QStringLiteral(".csv"), name + QStringLiteral(".txt")};
 }
 
-bool pathTaken(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+std::optional<QString> firstTaken(const std::vector<QString>& paths) {
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.exists() || info.isSymLink()) return path;
+    }
+    return std::nullopt;
 }
 
 // Syncs the staged files on a thread of its own while they are being written, a few MiB at a
@@ -96,7 +99,7 @@ ByteSink& StagedFiles::stage(const QString& target, bool mayReplace) {
     Staged& staged = *files_.emplace_back(std::make_unique<Staged>(target));
     // No fallback to writing the target itself: it is replaced whole or not at all.
     staged.file.setDirectWriteFallback(false);
-    if (!mayReplace && pathTaken(target))
+    if (!mayReplace && firstTaken({target}))
         staged.sink.emplace(
             FileProblem{target, QStringLiteral("Something of that name is already there.")});
     else if (!staged.file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

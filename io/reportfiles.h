@@ -18,12 +18,14 @@ namespace io {
 struct ReportFiles {
     QString csv;
     QString text;
+
+    std::vector<QString> inOrder() const { return {csv, text}; }
 };
 ReportFiles reportFilesNamed(const QString& name);
 
-// Whether anything at all stands at the path: a file of any kind, a folder, or a link, even one
-// that points nowhere. A file put in its place would replace it.
-bool pathTaken(const QString& path);
+// The first of `paths` at which anything at all stands: a file of any kind, a folder, or a link,
+// even one that points nowhere. A file put in its place would replace it.
+std::optional<QString> firstTaken(const std::vector<QString>& paths);
 
 // Files written side by side, each beside its target, and put in their targets' places only once
 // every one of them is complete and checked: a failure anywhere leaves every target as it was.
