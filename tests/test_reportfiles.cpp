@@ -1,5 +1,6 @@
 // The report's files: written side by side, synced on the way, and put in place together only
-// once every one is whole; a failure anywhere leaves every target as it was, with nothing beside.
+// once every one is whole; a failure anywhere leaves every target as it was, and nothing beside
+// them once the files are let go.
 #include "io/reportfiles.h"
 #include "testfiles.h"
 
@@ -44,17 +45,19 @@ TEST_P(StagedFileFails, AndNoneIsPutInPlace) {
     const QString text = dir.filePath(QStringLiteral("weekly.txt"));
     testfiles::write(dir.filePath(QStringLiteral(".hidden.csv")), "hidden");
     testfiles::write(text, "an old report");
-    io::StagedFiles files;
-    io::ByteSink& first = files.stage(csv, GetParam().mayReplace);
-    io::ByteSink& second = files.stage(text);
-    for (int i = 0; i < kBlocks; ++i) {
-        first << kBlock;
-        second << kBlock;
+    {
+        io::StagedFiles files;
+        io::ByteSink& first = files.stage(csv, GetParam().mayReplace);
+        io::ByteSink& second = files.stage(text);
+        for (int i = 0; i < kBlocks; ++i) {
+            first << kBlock;
+            second << kBlock;
+        }
+        const std::optional<io::FileProblem> problem = files.commit();
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->path, csv);
+        EXPECT_EQ(files.committed(), 0u);
     }
-    const std::optional<io::FileProblem> problem = files.commit();
-    ASSERT_TRUE(problem);
-    EXPECT_EQ(problem->path, csv);
-    EXPECT_EQ(files.committed(), 0u);
     EXPECT_EQ(testfiles::read(text), "an old report");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{QStringLiteral(".hidden.csv"), QStringLiteral("weekly.txt")}));
