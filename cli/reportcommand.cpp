@@ -208,13 +208,22 @@ Outcome Command::toFiles(QFile& log) {
     if (auto failure = refuseToReplace(paths)) return failure;
 
     io::StagedFiles files;
-    const io::StagedFiles::ReportSinks sinks = files.stageReport(reportFiles);
+    const io::StagedFiles::ReportSinks sinks =
+        files.stageReport(reportFiles, [this](const QString&) { return options_.force; });
+    if (auto problem = files.stagingProblem())
+        return failureWith(platform::kExitWriteFailed, *problem);
     report::ReportLayout layout(today(), &sinks.text, &sinks.csv, nullptr);
     report::ReportCollector collector(options_.dateOrder);
     std::vector<report::ScanOutput*> outputs{&layout};
     if (!options_.extras.empty()) outputs.push_back(&collector);
     if (auto failure = scanInto(log, outputs)) return failure;
-    if (auto problem = files.commit()) return failureWith(platform::kExitWriteFailed, *problem);
+    if (auto problem = files.commit()) {
+        Failure failure = failureWith(platform::kExitWriteFailed, *problem);
+        if (files.committed() > 0)
+            failure.message +=
+                QStringLiteral(" (%1 was written)").arg(QDir::toNativeSeparators(reportFiles.csv));
+        return failure;
+    }
 
     const report::ReportData data = collector.takeData();
     const webreport::PageHeader header = pageHeader(log.fileName());
@@ -287,7 +296,12 @@ Outcome Command::refuseLogsGivenTwice() {
 int runReportCommand(const QStringList& arguments, const CommandStreams& streams,
                      platform::Environment& environment) {
     Command command(streams, environment);
-    const Outcome failure = command.run(arguments);
+    Outcome failure;
+    try {
+        failure = command.run(arguments);
+    } catch (...) { // running out of memory where no file is at work
+        failure = Failure{platform::kExitWriteFailed, io::describeCurrentException()};
+    }
     if (!failure) return platform::kExitOk;
     command.tell(failure->message);
     return failure->status;

@@ -47,6 +47,9 @@ public:
     // Writes out what is buffered: the problem, if any write failed (or the file never opened).
     std::optional<FileProblem> finish();
 
+    // The first failure so far, if any.
+    const std::optional<FileProblem>& problem() const { return problem_; }
+
     // Everything written, for a sink without a device.
     const std::string& text() const { return buffer_; }
     std::string takeText() { return std::move(buffer_); }

@@ -7,10 +7,24 @@
 #include <thread>
 
 #ifdef Q_OS_LINUX
+#include <cerrno>
 #include <unistd.h>
 #endif
 
 namespace io {
+
+namespace {
+
+// Puts what has been written of a file on the disk: the system's reason where it cannot. Where
+// there is no such call, QSaveFile syncs the file as it puts it in place.
+std::optional<QString> syncToDisk([[maybe_unused]] int handle) {
+#ifdef Q_OS_LINUX
+    if (fdatasync(handle) != 0) return qt_error_string(errno);
+#endif
+    return std::nullopt;
+}
+
+} // namespace
 
 ReportFiles reportFilesNamed(const QString& name) {
     return {name + QStringLiteral(".csv"), name + QStringLiteral(".txt")};
@@ -32,7 +46,9 @@ std::optional<QString> firstTaken(const std::vector<QString>& paths) {
 // such call, or the thread cannot start, the commit does all the syncing.
 class StagedFiles::EarlySync {
 public:
-    ~EarlySync() {
+    ~EarlySync() { stop(); }
+
+    void stop() {
         {
             const std::lock_guard lock(mutex_);
             stopping_ = true;
@@ -41,12 +57,20 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
+    // Why an early sync of the file failed, once stopped. The system tells of a failed write
+    // once, to the first sync after it, so such a failure must not be lost.
+    std::optional<QString> failureOf(int handle) const {
+        const auto failure = failures_.find(handle);
+        if (failure == failures_.end()) return std::nullopt;
+        return failure->second;
+    }
+
     // `bytes` more of the file `handle` have been written, on the writing thread.
     void written([[maybe_unused]] int handle, [[maybe_unused]] qint64 bytes) {
 #ifdef Q_OS_LINUX
         {
             const std::lock_guard lock(mutex_);
-            if ((unsynced_[handle] += bytes) < kInterval || cannotStart_) return;
+            if ((unsynced_[handle] += bytes) < kInterval || cannotStart_ || stopping_) return;
             if (!thread_.joinable()) {
                 try {
                     thread_ = std::thread([this] { run(); });
@@ -77,8 +101,9 @@ private:
             const int handle = due();
             unsynced_[handle] = 0;
             lock.unlock();
-            fdatasync(handle); // a failure shows again when the file is committed
+            const std::optional<QString> failure = syncToDisk(handle);
             lock.lock();
+            if (failure) failures_.try_emplace(handle, *failure);
         }
     }
 #endif
@@ -86,6 +111,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::map<int, qint64> unsynced_; // by the file's handle
+    std::map<int, QString> failures_;
     bool stopping_ = false;
     bool cannotStart_ = false;
     std::thread thread_;
@@ -106,7 +132,7 @@ ByteSink& StagedFiles::stage(const QString& target, bool mayReplace) {
         staged.sink.emplace(FileProblem{target, staged.file.errorString()});
     else
         staged.sink.emplace(staged.file, target).afterEachBlock([this, &staged](qint64 bytes) {
-            if (earlySync_) earlySync_->written(staged.file.handle(), bytes);
+            earlySync_->written(staged.file.handle(), bytes);
         });
     return *staged.sink;
 }
@@ -121,11 +147,26 @@ StagedFiles::stageReport(const ReportFiles& files,
     return {csv, stage(files.text, replaceable(files.text))};
 }
 
+std::optional<FileProblem> StagedFiles::stagingProblem() const {
+    for (const auto& staged : files_) {
+        if (!staged->file.isOpen() && staged->sink->problem()) return staged->sink->problem();
+    }
+    return std::nullopt;
+}
+
 std::optional<FileProblem> StagedFiles::commit() {
     for (const auto& staged : files_) {
         if (auto problem = staged->sink->finish()) return problem;
     }
-    earlySync_.reset();
+    // Every file is on the disk before any takes its target's place. QSaveFile syncs each again
+    // as it puts it in place, but does not say when that fails.
+    earlySync_->stop();
+    for (const auto& staged : files_) {
+        const int handle = staged->file.handle();
+        std::optional<QString> failure = earlySync_->failureOf(handle);
+        if (!failure) failure = syncToDisk(handle);
+        if (failure) return FileProblem{staged->file.fileName(), *failure};
+    }
     for (const auto& staged : files_) {
         if (!staged->file.commit())
             return FileProblem{staged->file.fileName(), staged->file.errorString()};

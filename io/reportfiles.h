@@ -28,8 +28,10 @@ ReportFiles reportFilesNamed(const QString& name);
 std::optional<QString> firstTaken(const std::vector<QString>& paths);
 
 // Files written side by side, each beside its target, and put in their targets' places only once
-// every one of them is complete and checked: a failure anywhere leaves every target as it was.
-// Whatever is not put in place is discarded.
+// every one of them is complete and on the disk: a failure until then leaves every target as it
+// was. Each is then put in place in one step; should a later step fail (a rename refused), the
+// files put in place before it stay, and committed() says how many they are. Whatever is not put
+// in place is discarded.
 class StagedFiles {
 public:
     StagedFiles();
@@ -50,8 +52,11 @@ public:
     ReportSinks stageReport(const ReportFiles& files,
                             const std::function<bool(const QString&)>& mayReplace = {});
 
-    // Completes and checks every file, then puts them in place in the order staged: the first
-    // problem, after which nothing more is put in place.
+    // The first file that could not be staged, known before anything is written to it.
+    std::optional<FileProblem> stagingProblem() const;
+
+    // Completes every file and puts it on the disk, then puts them in place in the order staged:
+    // the first problem, after which nothing more is put in place.
     std::optional<FileProblem> commit();
     // How many files commit() has put in place.
     size_t committed() const { return committed_; }

@@ -48,10 +48,12 @@ bool placeReports(platform::Platform& platform, const QString& folder,
                   const io::ReportFiles& targets,
                   const std::function<bool(const QString&)>& asked) {
     io::StagedFiles files;
-    const io::StagedFiles::ReportSinks sinks = files.stageReport(targets, asked);
-    std::optional<io::FileProblem> problem = copyInto(report::csvTempPath(folder), sinks.csv);
-    if (!problem) problem = copyInto(report::reportTempPath(folder), sinks.text);
-    if (!problem) problem = files.commit();
+    const std::optional<io::FileProblem> problem = io::problemFrom(targets.csv, [&] {
+        const io::StagedFiles::ReportSinks sinks = files.stageReport(targets, asked);
+        std::optional<io::FileProblem> failed = copyInto(report::csvTempPath(folder), sinks.csv);
+        if (!failed) failed = copyInto(report::reportTempPath(folder), sinks.text);
+        return failed ? failed : files.commit();
+    });
     if (problem) {
         showProblem(platform,
                     files.committed() == 0 ? QStringLiteral("The reports were not saved:")

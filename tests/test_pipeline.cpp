@@ -1,5 +1,6 @@
 // The scan's threads on failure paths: a log that fails or throws part way, an output that fills
-// up after several blocks, a writer that throws, threads that cannot start. Each ends in a message
+// up after several blocks, a writer that throws, a disk that fails a sync, threads that cannot
+// start. Each ends in a message
 // naming the file, with no partial file left to pass for a whole one.
 #include "commandrun.h"
 #include "faults.h"
@@ -9,6 +10,7 @@
 #include "windowfixture.h"
 
 #include <QBuffer>
+#include <QProcess>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -131,6 +133,42 @@ TEST_F(FullDisk, AfterSeveralBlocksTheCommandTellsWhichFileAndCommitsNone) {
         << err.toStdString();
     EXPECT_TRUE(QDir(root.filePath(QStringLiteral("out"))).isEmpty()); // nothing left behind
 }
+
+// A disk that fails a sync, while the files are written or as they are put in place, is told,
+// and the reports that were there stay: the real command, with the failing sync preloaded.
+class FailingSync : public ::testing::TestWithParam<qint64> {};
+
+TEST_P(FailingSync, KeepsTheOldReports) {
+#ifndef RUNTALLY_FAILSYNC
+    GTEST_SKIP() << "no preloading here";
+#else
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("mvsys.log"));
+    const QString name = dir.filePath(QStringLiteral("weekly"));
+    testfiles::write(log, cutHeavyLog(GetParam()));
+    testfiles::write(name + ".csv", "old");
+    testfiles::write(name + ".txt", "old");
+    QProcess command;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(RUNTALLY_FAILSYNC));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":verify_asan_link_order=0"));
+    command.setProcessEnvironment(environment);
+    command.start(QStringLiteral(RUNTALLY_REPORT_PROGRAM), {"--force", "-o", name, log});
+    ASSERT_TRUE(command.waitForFinished(60000));
+    EXPECT_EQ(command.exitCode(), platform::kExitWriteFailed);
+    const QString err = QString::fromLocal8Bit(command.readAllStandardError());
+    EXPECT_TRUE(err.contains(QDir::toNativeSeparators(name)) && err.contains(qt_error_string(EIO)))
+        << err.toStdString();
+    EXPECT_EQ(testfiles::read(name + ".csv"), "old");
+    EXPECT_EQ(testfiles::read(name + ".txt"), "old");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+#endif
+}
+
+// A small log is synced once, as its files are put in place; a large one also on the way.
+INSTANTIATE_TEST_SUITE_P(Logs, FailingSync, ::testing::Values(kMiB, 16 * kMiB));
 
 // When the scan's two reading threads cannot both start, the window's scan and the command end in
 // a message, with no file left behind.
