@@ -32,6 +32,9 @@ TEST_P(EndingSignal, ClosesTheWindowAndDeletesTheTemporaryFiles) {
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
     runtally.setProcessEnvironment(environment);
+    // As a desktop starts it: a test run under nohup, or as a background job, would pass on the
+    // signals it ignores, and the program keeps them ignored, as it should.
+    runtally.setChildProcessModifier([signal = GetParam()] { std::signal(signal, SIG_DFL); });
     runtally.start(program + "/runtally", {});
     ASSERT_TRUE(runtally.waitForStarted());
 
