@@ -115,4 +115,21 @@ QDate parseLogDate(std::string_view text, DateOrder order) {
     return QDate(*year, *month, *day); // invalid for a day that does not exist
 }
 
+
+std::string isoWeekText(const QDate& day) {
+    int weekYear = 0;
+    const int week = day.weekNumber(&weekYear);
+    return QStringLiteral("%1-W%2")
+        .arg(weekYear, 4, 10, QLatin1Char('0'))
+        .arg(week, 2, 10, QLatin1Char('0'))
+        .toStdString();
+}
+
+std::string monthText(const QDate& day) {
+    return QStringLiteral("%1-%2")
+        .arg(day.year(), 4, 10, QLatin1Char('0'))
+        .arg(day.month(), 2, 10, QLatin1Char('0'))
+        .toStdString();
+}
+
 } // namespace scan

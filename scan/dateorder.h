@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace scan {
@@ -30,5 +31,10 @@ DateOrder systemDateOrder();
 // blanks around the whole allowed ("1/2/2026", "11.02.2026", "2026-02-11"). An invalid date when
 // the text is anything else or names no real day: nothing is guessed.
 QDate parseLogDate(std::string_view text, DateOrder order);
+
+// "2026-W07": the ISO 8601 week of a day, with the week's own year.
+std::string isoWeekText(const QDate& day);
+// "2026-02".
+std::string monthText(const QDate& day);
 
 } // namespace scan

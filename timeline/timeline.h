@@ -1,0 +1,99 @@
+#pragma once
+
+#include "scan/cuttime.h"
+#include "scan/period.h"
+#include "timeline/clock.h"
+#include "timeline/workplan.h"
+
+#include <QDate>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace timeline {
+
+// A run is placed on the timeline when it lasts more than nothing and at most this long.
+constexpr qint64 kLongestRun = 7 * qint64{kDaySeconds};
+
+// What the timeline is drawn over: the scan's period, and the shifts if any are given.
+struct TimelineScope {
+    scan::Period period = {};
+    std::optional<WorkPlan> plan = {};
+};
+
+// Busy time against planned time; the plan's members are 0 without shifts.
+struct Usage {
+    qint64 busySeconds = 0;
+    qint64 plannedSeconds = 0;
+    qint64 busyInShiftsSeconds = 0;
+
+    Usage& operator+=(const Usage& other);
+    // busyInShiftsSeconds / plannedSeconds in ten-thousandths, rounded half away from zero;
+    // nothing when nothing was planned.
+    std::optional<qint64> utilisation() const;
+};
+
+// "0.0313", "0.5", "1", "85": ten-thousandths as a decimal number without trailing zeros.
+std::string decimalText(qint64 tenThousandths);
+
+// A calendar day of the timeline.
+struct TimelineDay {
+    QDate date;
+    qint64 runs = 0;            // placed runs that start on it
+    std::vector<Interval> busy; // the union of its runs' pieces, sorted, apart from each other
+    Usage usage;
+
+    bool isIdle() const { return busy.empty(); }
+    qint32 firstStart() const { return busy.front().from; }
+    qint32 lastEnd() const { return busy.back().to; }
+    qint32 span() const { return lastEnd() - firstStart(); }
+};
+
+// A week ("2026-W07") or a month ("2026-02") of the timeline's days.
+struct TimelinePeriod {
+    std::string label;
+    Usage usage;
+};
+
+struct Timeline {
+    std::vector<TimelineDay> days; // in date order
+    std::vector<TimelinePeriod> weeks;
+    std::vector<TimelinePeriod> months;
+    Usage whole;
+    qint64 unplacedRuns = 0;
+    std::optional<WorkPlan> plan;
+};
+
+// Collects, run by run in log order, where each run lies in time, and gives the timeline at the
+// end. Memory grows with the days and with the busy stretches apart in each, not with the runs.
+class TimelineCollector {
+public:
+    explicit TimelineCollector(TimelineScope scope);
+
+    // A counted run: its date (invalid when it does not parse), its start time as the log writes
+    // it, and its cut time as it would add up on its own.
+    void add(const QDate& date, std::string_view startTime, scan::Seconds length);
+    Timeline take();
+
+private:
+    // A day's pieces of runs, kept merged while they come in order.
+    struct Pieces {
+        std::vector<Interval> list;
+        size_t tidySize = 0; // the front of `list` that is sorted and merged
+        qint64 runs = 0;
+
+        void add(Interval piece);
+        void tidy();
+    };
+    Pieces& piecesOn(qint64 julianDay);
+    TimelineDay dayOf(const QDate& date, Pieces* pieces) const;
+
+    TimelineScope scope_;
+    std::map<qint64, Pieces> days_; // by Julian day
+    std::pair<const qint64, Pieces>* lastDay_ = nullptr;
+    qint64 unplaced_ = 0;
+};
+
+} // namespace timeline
