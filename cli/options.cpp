@@ -46,8 +46,34 @@ std::optional<QString> periodEndsInOrder(const Options& options, const QCommandL
     return std::nullopt;
 }
 
-constexpr Rule kRules[] = {outputNeedsAName, csvGoesWithoutOutput, onePrintedAtATime,
-                           severalLogsMakeAPage, periodEndsInOrder};
+// Shifts and a rate change only the page and the JSON.
+std::optional<QString> planAndCostGoWithAPage(const Options& options,
+                                              const QCommandLineParser& parser) {
+    if (!options.extras.empty()) return std::nullopt;
+    for (const char* option : {"shift", "workdays", "rate", "currency"}) {
+        if (parser.isSet(QLatin1String(option)))
+            return QStringLiteral("--%1 goes with --html or --json: the report and the CSV do not "
+                                  "change")
+                .arg(QLatin1String(option));
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> workdaysNeedShifts(const Options&, const QCommandLineParser& parser) {
+    if (parser.isSet(QStringLiteral("workdays")) && !parser.isSet(QStringLiteral("shift")))
+        return QStringLiteral("--workdays goes with --shift");
+    return std::nullopt;
+}
+
+std::optional<QString> currencyNeedsARate(const Options&, const QCommandLineParser& parser) {
+    if (parser.isSet(QStringLiteral("currency")) && !parser.isSet(QStringLiteral("rate")))
+        return QStringLiteral("--currency goes with --rate");
+    return std::nullopt;
+}
+
+constexpr Rule kRules[] = {outputNeedsAName,     csvGoesWithoutOutput, onePrintedAtATime,
+                           severalLogsMakeAPage, periodEndsInOrder,    planAndCostGoWithAPage,
+                           workdaysNeedShifts,   currencyNeedsARate};
 
 void addOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
@@ -83,6 +109,23 @@ void addOptions(QCommandLineParser& parser) {
          QStringLiteral("Count only the runs of this date and earlier (in the date order, or "
                         "YYYY-MM-DD)."),
          QStringLiteral("DATE")},
+        {QStringLiteral("shift"),
+         QStringLiteral("With --html or --json: a shift the machine is planned to work, such as "
+                        "06:00-14:00 (one that ends before it starts runs past midnight); "
+                        "repeat it for each shift. The page and the JSON then show each day's "
+                        "utilisation."),
+         QStringLiteral("FROM-TO")},
+        {QStringLiteral("workdays"),
+         QStringLiteral("With --shift: the days the shifts are worked, such as mon-fri (the "
+                        "default), sun-thu or mon,wed,fri."),
+         QStringLiteral("DAYS")},
+        {QStringLiteral("rate"),
+         QStringLiteral("With --html or --json: the cost of an hour of cutting, such as 85 or "
+                        "1.15. The page and the JSON then show what the cut time cost."),
+         QStringLiteral("AMOUNT")},
+        {QStringLiteral("currency"),
+         QStringLiteral("With --rate: the currency's label, such as EUR, shown as given."),
+         QStringLiteral("TEXT")},
     });
     parser.addHelpOption();
     parser.addVersionOption();
@@ -97,6 +140,56 @@ std::optional<QString> readPeriodEnd(const QCommandLineParser& parser, const QSt
     if (end) return std::nullopt;
     return QStringLiteral("--%1 \"%2\" is not a date: write it as %3 or YYYY-MM-DD")
         .arg(option, written, QString::fromLatin1(scan::dateOrderWords(options.dateOrder)));
+}
+
+// The shifts and workdays of --shift and --workdays, if any.
+std::optional<QString> readPlan(const QCommandLineParser& parser, Options& options) {
+    const QStringList written = parser.values(QStringLiteral("shift"));
+    if (written.isEmpty()) return std::nullopt;
+    timeline::WorkPlan plan;
+    for (const QString& text : written) {
+        const auto shift = timeline::readShift(text);
+        if (!shift)
+            return QStringLiteral("--shift \"%1\" is not a shift: write FROM-TO, each H:MM or "
+                                  "HH:MM from 00:00 to 23:59, such as 06:00-14:00, and the two "
+                                  "different")
+                .arg(text);
+        plan.shifts.push_back(*shift);
+    }
+    if (const auto overlap = timeline::firstOverlap(plan.shifts)) {
+        const auto shiftText = [](const timeline::Shift& shift) {
+            return QString::fromStdString(timeline::clockMinutesText(shift.from) + '-' +
+                                          timeline::clockMinutesText(shift.to));
+        };
+        return QStringLiteral("--shift %1 and --shift %2 overlap")
+            .arg(shiftText(overlap->first), shiftText(overlap->second));
+    }
+    if (parser.isSet(QStringLiteral("workdays"))) {
+        const QString days = parser.value(QStringLiteral("workdays"));
+        const auto workdays = timeline::Workdays::read(days);
+        if (!workdays)
+            return QStringLiteral("--workdays \"%1\" is not a list of days: write them as "
+                                  "mon-fri, sun-thu or mon,wed,fri")
+                .arg(days);
+        plan.workdays = *workdays;
+    }
+    options.plan = std::move(plan);
+    return std::nullopt;
+}
+
+// The rate and currency of --rate and --currency, if any.
+std::optional<QString> readPricing(const QCommandLineParser& parser, Options& options) {
+    if (!parser.isSet(QStringLiteral("rate"))) return std::nullopt;
+    const QString written = parser.value(QStringLiteral("rate"));
+    const auto rate = report::Rate::read(written);
+    if (!rate)
+        return QStringLiteral("--rate \"%1\" is not an amount: write a number of 0 or more with "
+                              "at most 4 decimals after a \".\", such as 85 or 1.15")
+            .arg(written);
+    options.pricing = report::Pricing{*rate, std::nullopt};
+    if (parser.isSet(QStringLiteral("currency")))
+        options.pricing->currency = parser.value(QStringLiteral("currency"));
+    return std::nullopt;
 }
 
 // The values as the options give them, or why one is not a value.
@@ -117,7 +210,10 @@ std::optional<QString> readValues(const QCommandLineParser& parser, Options& opt
     options.period.order = options.dateOrder;
     if (auto wrong = readPeriodEnd(parser, QStringLiteral("from"), options, options.period.from))
         return wrong;
-    return readPeriodEnd(parser, QStringLiteral("to"), options, options.period.to);
+    if (auto wrong = readPeriodEnd(parser, QStringLiteral("to"), options, options.period.to))
+        return wrong;
+    if (auto wrong = readPlan(parser, options)) return wrong;
+    return readPricing(parser, options);
 }
 
 } // namespace

@@ -72,6 +72,8 @@ private:
                      const QString& machine = {});
     std::function<void(qint64)> progressFor(qint64 size);
     webreport::PageHeader pageHeader(const QString& log = {});
+    // What the page and the JSON collect in a scan, in the options' date order, period and plan.
+    report::ReportCollector collector() const;
     std::string today() { return platform::todayForReport(environment_); }
 
     const CommandStreams& streams_;
@@ -148,7 +150,11 @@ Outcome Command::scanInto(QFile& log, std::vector<report::ScanOutput*> outputs,
 
 webreport::PageHeader Command::pageHeader(const QString& log) {
     return {environment_.todayShortDate(), log.isEmpty() ? QString() : shownPath(log),
-            options_.period};
+            options_.period, options_.pricing};
+}
+
+report::ReportCollector Command::collector() const {
+    return report::ReportCollector(options_.dateOrder, {options_.period, options_.plan});
 }
 
 Outcome Command::forOneLog() {
@@ -161,7 +167,7 @@ Outcome Command::forOneLog() {
 // The report, the CSV, the page or the JSON, on standard output.
 Outcome Command::print(QFile& log) {
     if (!options_.extras.empty()) {
-        report::ReportCollector collector(options_.dateOrder);
+        report::ReportCollector collector = this->collector();
         if (auto failure = scanInto(log, {&collector})) return failure;
         const report::ReportData data = collector.takeData();
         const webreport::PageHeader header = pageHeader(log.fileName());
@@ -213,7 +219,7 @@ Outcome Command::toFiles(QFile& log) {
     if (auto problem = files.stagingProblem())
         return failureWith(platform::kExitWriteFailed, *problem);
     report::ReportLayout layout(today(), &sinks.text, &sinks.csv, nullptr);
-    report::ReportCollector collector(options_.dateOrder);
+    report::ReportCollector collector = this->collector();
     std::vector<report::ScanOutput*> outputs{&layout};
     if (!options_.extras.empty()) outputs.push_back(&collector);
     if (auto failure = scanInto(log, outputs)) return failure;
@@ -259,7 +265,7 @@ Outcome Command::forMachines() {
         QFile log(logPaths[i]);
         if (auto problem = scan::openLog(log))
             return failureWith(platform::kExitLogUnreadable, *problem);
-        report::ReportCollector collector(options_.dateOrder);
+        report::ReportCollector collector = this->collector();
         if (auto failure = scanInto(log, {&collector}, names[i])) return failure;
         machines.push_back({names[i], shownPath(logPaths[i]), collector.takeData()});
     }

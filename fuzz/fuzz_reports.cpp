@@ -86,7 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const fuzz::Outputs scanned = fuzz::pipelineScan(log, {}, 4096, &reportData);
     fuzz::require(scanned == fuzz::plainScan(log), "the scan gives what the plain scan gives");
     const report::ScanTotals& totals = scanned.totals;
-    const webreport::PageHeader header{QStringLiteral("1/1/2026"), QStringLiteral("mvsys.log")};
+    const webreport::PageHeader header{
+        QStringLiteral("1/1/2026"),
+        QStringLiteral("mvsys.log"),
+        {},
+        report::Pricing{*report::Rate::read(u"1.15"), QStringLiteral("<b>&amp;\"</b>")}};
 
     io::ByteSink page, json;
     webreport::writeHtmlPage(reportData, header, page);

@@ -7,24 +7,6 @@ namespace report {
 
 namespace {
 
-// "2026-W07": the ISO 8601 week of a day, with the week's own year.
-std::string isoWeekOf(const QDate& day) {
-    int weekYear = 0;
-    const int week = day.weekNumber(&weekYear);
-    return QStringLiteral("%1-W%2")
-        .arg(weekYear, 4, 10, QLatin1Char('0'))
-        .arg(week, 2, 10, QLatin1Char('0'))
-        .toStdString();
-}
-
-// "2026-02".
-std::string monthOf(const QDate& day) {
-    return QStringLiteral("%1-%2")
-        .arg(day.year(), 4, 10, QLatin1Char('0'))
-        .arg(day.month(), 2, 10, QLatin1Char('0'))
-        .toStdString();
-}
-
 void addTo(TotalRow& row, const DatedBlock& block) {
     row.runs += block.runs;
     row.time += scan::Seconds::of(block.total);
@@ -49,13 +31,14 @@ std::vector<TotalRow> inDateOrder(Periods&& periods) {
 
 } // namespace
 
-ReportCollector::ReportCollector(scan::DateOrder order, qint64 runRowLimit)
-    : runRowLimit_(runRowLimit) {
+ReportCollector::ReportCollector(scan::DateOrder order, timeline::TimelineScope scope,
+                                 qint64 runRowLimit)
+    : runRowLimit_(runRowLimit), timeline_(std::move(scope)) {
     data_.dateOrder = order;
 }
 
-void ReportCollector::dateOpening(const DateBlock&) {
-    ++blocks_;
+void ReportCollector::dateOpening(const DateBlock& block) {
+    blockDays_.push_back(scan::parseLogDate(block.date, data_.dateOrder));
 }
 
 void ReportCollector::runLine(const scan::CutRecord& record, bool) {
@@ -67,13 +50,17 @@ void ReportCollector::runLine(const scan::CutRecord& record, bool) {
     ++lastFile_->second.runs;
     lastFile_->second.total.add(record.duration);
 
+    scan::TimeAmount length;
+    length.add(record.duration);
+    timeline_.add(blockDays_.back(), record.startTime, scan::Seconds::of(length));
+
     // Every run while the log has no more than the limit; none once it has more.
     if (++data_.runs > runRowLimit_) {
         if (!data_.runRowsOmitted) std::vector<RunRow>().swap(data_.runRows);
         data_.runRowsOmitted = true;
         return;
     }
-    data_.runRows.push_back({blocks_ - 1, std::string(record.cutFileName),
+    data_.runRows.push_back({blockDays_.size() - 1, std::string(record.cutFileName),
                              std::string(record.startTime), std::string(record.durationText)});
 }
 
@@ -91,9 +78,9 @@ void ReportCollector::logEnd(const ScanTotals& totals) {
     Periods weeks, months;
     std::unordered_map<std::string_view, size_t> unparsedAt;
     data_.blocks.reserve(totals.blocks.size());
-    for (const DateBlock& block : totals.blocks) {
-        DatedBlock& dated = data_.blocks.emplace_back(
-            DatedBlock{block, scan::parseLogDate(block.date, data_.dateOrder)});
+    for (size_t i = 0; i < totals.blocks.size(); ++i) {
+        const DateBlock& block = totals.blocks[i];
+        DatedBlock& dated = data_.blocks.emplace_back(DatedBlock{block, blockDays_[i]});
         if (!dated.day.isValid()) {
             const auto [at, isNew] = unparsedAt.try_emplace(block.date, data_.unparsed.size());
             if (isNew) data_.unparsed.push_back({block.date, 0, {}});
@@ -102,11 +89,14 @@ void ReportCollector::logEnd(const ScanTotals& totals) {
         }
         int weekYear = 0;
         const int week = dated.day.weekNumber(&weekYear);
-        addPeriod(weeks, weekYear * 100 + week, isoWeekOf(dated.day), dated);
-        addPeriod(months, dated.day.year() * 100 + dated.day.month(), monthOf(dated.day), dated);
+        addPeriod(weeks, weekYear * 100 + week, scan::isoWeekText(dated.day), dated);
+        addPeriod(months, dated.day.year() * 100 + dated.day.month(), scan::monthText(dated.day),
+                  dated);
     }
     data_.weeks = inDateOrder(std::move(weeks));
     data_.months = inDateOrder(std::move(months));
+    blockDays_.clear();
+    data_.timeline = timeline_.take();
 }
 
 } // namespace report

@@ -3,6 +3,7 @@
 #include "report/fold.h"
 #include "scan/cuttime.h"
 #include "scan/dateorder.h"
+#include "timeline/timeline.h"
 
 #include <QDate>
 #include <functional>
@@ -46,6 +47,7 @@ struct ReportData {
     std::vector<TotalRow> unparsed; // dates that do not parse, in the order they first appear
     std::vector<RunRow> runRows;    // every run, unless there were more than the limit
     bool runRowsOmitted = false;
+    timeline::Timeline timeline; // when the runs took place
 };
 
 // Collects the page's data during a scan. Keeps per file name and (up to a limit) per run only
@@ -55,8 +57,9 @@ public:
     // Runs kept for the per-date tables; past this the page shows each date's total only.
     static constexpr qint64 kRunRowLimit = 10000;
 
-    // The log's dates are read in `order` for the weeks and months.
-    explicit ReportCollector(scan::DateOrder order, qint64 runRowLimit = kRunRowLimit);
+    // The log's dates are read in `order` for the weeks, the months and the timeline.
+    explicit ReportCollector(scan::DateOrder order, timeline::TimelineScope scope = {},
+                             qint64 runRowLimit = kRunRowLimit);
 
     void dateOpening(const DateBlock& block) override;
     void runLine(const scan::CutRecord& record, bool opensBlock) override;
@@ -77,7 +80,8 @@ private:
 
     qint64 runRowLimit_;
     ReportData data_;
-    size_t blocks_ = 0;
+    std::vector<QDate> blockDays_; // each date block's date, read
+    timeline::TimelineCollector timeline_;
     std::unordered_map<std::string, FileTally, NameHash, std::equal_to<>> files_;
     // The file of the run before: runs of one file often follow each other.
     std::pair<const std::string, FileTally>* lastFile_ = nullptr;

@@ -6,7 +6,9 @@
 #   - hostile log text (<script>, <img onerror>, quotes, &, NUL, control bytes, bytes that are not
 #     UTF-8) stays text: no element comes out of it;
 #   - the page of several machines has one bar per month and machine, the JSON's total, and a
-#     hostile folder name as text.
+#     hostile folder name as text;
+#   - the timeline has a strip per day (the last 62) and a bar per busy stretch; with shifts and a
+#     rate, planned bands, bars titled with their times, the JSON's cost and its currency as text.
 # A screenshot of each page is kept in build/browser/ to look at; it is never compared.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(chromium)
@@ -55,7 +57,7 @@ for log in "$REPO/tests/data/hostile.log" "$long_log"; do
         >/dev/null
 
     blocks=$(grep -c '"isoDate"' "$out/$name.json" || true)
-    weeks=$(grep -c '{"week"' "$out/$name.json" || true)
+    weeks=$(grep -c '{"week": .*"runs"' "$out/$name.json" || true)
     bars=$blocks
     [ "$blocks" -le 400 ] || bars=$weeks
     check "$name: bars in the chart" "$bars" "$(grep -o '<rect class="bar' "$out/$name.dom.html" | wc -l)"
@@ -65,6 +67,13 @@ for log in "$REPO/tests/data/hostile.log" "$long_log"; do
         "$(sed -nE 's/.*id="total">([^<]*)<.*/\1/p' "$out/$name.dom.html")"
     check "$name: title" "Milvane Cut time report" \
         "$(sed -nE 's/.*<title>([^<]*)<.*/\1/p' "$out/$name.dom.html" | head -1)"
+    # The timeline: a strip for each of the last 62 days, a bar for each of their busy stretches.
+    days=$(grep -c '"intervals"' "$out/$name.json" || true)
+    check "$name: timeline strips" $((days < 62 ? days : 62)) \
+        "$(grep -o '<svg class="strip"' "$out/$name.dom.html" | wc -l)"
+    check "$name: timeline bars" \
+        "$(grep '"intervals"' "$out/$name.json" | tail -62 | grep -oE '\[[0-9]+, [0-9]+\]' | wc -l)" \
+        "$(grep -o '<rect class="busy"' "$out/$name.dom.html" | wc -l)"
 done
 
 dom="$out/hostile.dom.html"
@@ -77,6 +86,27 @@ for text in '&lt;script&gt;alert("x")&lt;/script&gt;.mv' '&lt;img src=x onerror=
 done
 check "long: chart says it shows weeks" yes \
     "$(grep -q 'each bar is one ISO week' "$out/long.dom.html" && echo yes || echo no)"
+check "long: the timeline says it draws the last days" yes \
+    "$(grep -q 'id="strips-note"' "$out/long.dom.html" && echo yes || echo no)"
+
+# Shifts and a rate whose currency is markup, over the hostile log: planned bands behind the
+# bars, a bar's title with its times, the JSON's cost, and the currency as text.
+"$report" --html --date-order mdy --shift 22:00-06:00 --shift 06:00-14:00 --rate 1.15 \
+    --currency '<b>€</b>' "$REPO/tests/data/hostile.log" >"$out/shifts.html"
+"$report" --json --date-order mdy --shift 22:00-06:00 --shift 06:00-14:00 --rate 1.15 \
+    --currency '<b>€</b>' "$REPO/tests/data/hostile.log" >"$out/shifts.json"
+browser --dump-dom "file://$out/shifts.html" >"$out/shifts.dom.html"
+browser --screenshot="$out/shifts.png" --window-size=1200,1800 "file://$out/shifts.html" >/dev/null
+dom="$out/shifts.dom.html"
+check "shifts: a strip for each day from the first to the last" \
+    "$(grep -c '"intervals"' "$out/shifts.json")" "$(grep -o '<svg class="strip"' "$dom" | wc -l)"
+check "shifts: planned bands drawn" yes "$(grep -q '<rect class="planned"' "$dom" && echo yes || echo no)"
+check "shifts: a bar's title gives its times" yes \
+    "$(grep -q '<title>08:00:00 to 09:00:00</title>' "$dom" && echo yes || echo no)"
+cost=$(sed -nE 's/.*"cost": \{"rate": 1.15, "currency": "<b>€<\/b>", "total": ([0-9.-]+)\}.*/\1/p' "$out/shifts.json")
+check "shifts: the cost is the JSON's, the currency text" "$cost&nbsp;&lt;b&gt;€&lt;/b&gt;" \
+    "$(sed -nE 's/.*id="cost">([^<]*)<.*/\1/p' "$dom")"
+check "shifts: bold elements" 0 "$(grep -c '<b>' "$dom" || true)"
 
 # Three machines, one of them in a folder whose name is markup.
 hostile_folder='<img src=x onerror=alert(2)>&"'"'"'<b>'
@@ -85,7 +115,8 @@ cp "$long_log" "$out/shop/laser/mvsys.log"
 cp "$REPO/tests/data/hostile.log" "$out/shop/$hostile_folder/mvsys.log"
 cp "$REPO/tests/data/blocks.log" "$out/shop/plasma.log"
 machine_logs=("$out/shop/laser/mvsys.log" "$out/shop/$hostile_folder/mvsys.log" "$out/shop/plasma.log")
-"$report" --html --date-order mdy "${machine_logs[@]}" >"$out/machines.html"
+"$report" --html --date-order mdy --shift 06:00-14:00 --rate 85 "${machine_logs[@]}" \
+    >"$out/machines.html"
 "$report" --json --date-order mdy "${machine_logs[@]}" >"$out/machines.json"
 browser --dump-dom "file://$out/machines.html" >"$out/machines.dom.html"
 browser --screenshot="$out/machines.png" --window-size=1200,1800 "file://$out/machines.html" \
@@ -97,12 +128,16 @@ total=$(sed -nE 's/^  "total": \{"hours": ([0-9-]+), "minutes": ([0-9-]+), "seco
     "$out/machines.json" | { read -r h m s; printf '%02d:%02d:%02d' "$h" "$m" "$s"; })
 check "machines: grand total" "$total" \
     "$(sed -nE 's/.*id="total">([^<]*)<.*/\1/p' "$out/machines.dom.html")"
+check "machines: each machine's timeline" 3 \
+    "$(grep -oE 'id="machine-[0-9]+-timeline"' "$out/machines.dom.html" | wc -l)"
+check "machines: the summary's cost and utilisation" yes \
+    "$(grep -q '<th class="n">Cost</th><th class="n">Utilisation</th>' "$out/machines.dom.html" && echo yes || echo no)"
 check "machines: img elements" 0 "$(grep -ci '<img' "$out/machines.dom.html" || true)"
 check "machines: bold elements" 0 "$(grep -c '<b>' "$out/machines.dom.html" || true)"
 check "machines: the folder's name shown as text" yes \
     "$(grep -qF '&lt;img src=x onerror=alert(2)&gt;&amp;"'"'"'&lt;b&gt;' "$out/machines.dom.html" && echo yes || echo no)"
 
-echo "screenshots: $out/hostile.png $out/long.png $out/machines.png"
+echo "screenshots: $out/hostile.png $out/long.png $out/shifts.png $out/machines.png"
 # The closing line in GoogleTest's words, which scripts/test.sh counts with the suites' own.
 if [ "$failures" -ne 0 ]; then
     echo "[  FAILED  ] $failures tests, listed below (browser check: $failures of $checks failed)"

@@ -78,6 +78,38 @@ INSTANTIATE_TEST_SUITE_P(
             "SeveralLogsForTheCsv", {"--csv", "LOG", "LOG"}, platform::kExitUsage, "several logs"},
         StatusRow{
             "ALogGivenTwice", {"--html", "LOG", "LOG"}, platform::kExitUsage, "more than once"},
+        StatusRow{"ShiftsWithoutAPage",
+                  {"--shift", "06:00-14:00", "LOG"},
+                  platform::kExitUsage,
+                  "--shift goes with --html or --json"},
+        StatusRow{"HourPastTheDay",
+                  {"--json", "--shift", "25:00-06:00", "LOG"},
+                  platform::kExitUsage,
+                  "\"25:00-06:00\" is not a shift"},
+        StatusRow{"ShiftOfNoTime",
+                  {"--json", "--shift", "06:00-06:00", "LOG"},
+                  platform::kExitUsage,
+                  "\"06:00-06:00\" is not a shift"},
+        StatusRow{"ShiftsThatOverlapPastMidnight",
+                  {"--json", "--shift", "22:00-06:00", "--shift", "05:30-13:00", "LOG"},
+                  platform::kExitUsage,
+                  "--shift 22:00-06:00 and --shift 05:30-13:00 overlap"},
+        StatusRow{"WorkdaysNotDays",
+                  {"--html", "--shift", "6:00-14:00", "--workdays", "mo-fr", "LOG"},
+                  platform::kExitUsage,
+                  "\"mo-fr\" is not a list of days"},
+        StatusRow{"WorkdaysWithoutShifts",
+                  {"--html", "--workdays", "mon-fri", "LOG"},
+                  platform::kExitUsage,
+                  "--workdays goes with --shift"},
+        StatusRow{"NegativeRate",
+                  {"--json", "--rate", "-5", "LOG"},
+                  platform::kExitUsage,
+                  "\"-5\" is not an amount"},
+        StatusRow{"RateNotANumber",
+                  {"--json", "--rate", "1,15", "LOG"},
+                  platform::kExitUsage,
+                  "\"1,15\" is not an amount"},
         StatusRow{"OneOfSeveralMissing",
                   {"--json", "-o", "DIR/x", "LOG", "DIR/gone/mvsys.log"},
                   platform::kExitLogMissing,
@@ -173,7 +205,8 @@ TEST(Machines, AddUpWhatEachLogSaysOnItsOwn) {
     testfiles::write(logs[0], testfiles::read(testfiles::dataPath("blocks.log")));
     testfiles::write(logs[1], testfiles::read(testfiles::dataPath("two_dates.log")));
     testfiles::write(logs[2], testfiles::read(testfiles::dataPath("arithmetic.log")));
-    const QStringList period = {"--date-order", "mdy", "--from", "2000-01-01", "--json"};
+    const QStringList period = {"--date-order", "mdy",        "--from", "2000-01-01", "--json",
+                                "--shift",      "6:00-14:00", "--rate", "1.15"};
     const CommandRun several = run(period + logs);
     ASSERT_EQ(several.status, platform::kExitOk) << several.err.toStdString();
     const QJsonObject top = QJsonDocument::fromJson(several.out).object();
@@ -199,6 +232,8 @@ TEST(Machines, AddUpWhatEachLogSaysOnItsOwn) {
     }
     EXPECT_EQ(top["total"].toObject()["totalSeconds"].toInteger(), seconds);
     EXPECT_EQ(top["runs"].toInteger(), runs);
+    EXPECT_EQ(top["cost"].toObject()["rate"].toDouble(), 1.15);
+    EXPECT_TRUE(top["cost"].toObject()["currency"].isNull());
     EXPECT_EQ(top["period"].toObject()["from"], QJsonValue("2000-01-01"));
     EXPECT_TRUE(top["period"].toObject()["to"].isNull());
     std::map<QString, qint64> monthsAtTop;

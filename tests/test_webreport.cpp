@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RunTables, PastTheLimitOnlyTheTotalsPerDateShow) {
     const QByteArray log = datedLog(3, 1);
-    report::ReportCollector collector(DateOrder::YearMonthDay, 5);
+    report::ReportCollector collector(DateOrder::YearMonthDay, {}, 5);
     ASSERT_FALSE(scanBytes(log + log, {&collector}).failure);
     const report::ReportData data = collector.takeData();
     EXPECT_TRUE(data.runRowsOmitted);

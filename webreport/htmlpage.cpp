@@ -13,7 +13,9 @@ void header(io::ByteSink& out, const report::ReportData& data, const PageHeader&
     out << "</code></p>\n";
     periodLine(out, pageHeader.period);
     out << "<p class=\"grand\">Total cut time: <span id=\"total\">" << data.total.text()
-        << "</span></p>\n<p>Runs counted: <span id=\"runs\">" << data.runs
+        << "</span></p>\n";
+    costLine(out, pageHeader.pricing, scan::Seconds::of(data.total));
+    out << "<p>Runs counted: <span id=\"runs\">" << data.runs
         << "</span>; date blocks: <span id=\"blocks\">" << static_cast<qint64>(data.blocks.size())
         << "</span></p>\n</header>\n";
 }
@@ -24,7 +26,7 @@ void writeHtmlPage(const report::ReportData& data, const PageHeader& pageHeader,
                    io::ByteSink& out) {
     pageStart(out);
     header(out, data, pageHeader);
-    logSections(out, data, {});
+    logSections(out, data, {}, pageHeader.pricing);
     out << "</body>\n</html>\n";
 }
 

@@ -1,6 +1,7 @@
 #include "webreport/machinespage.h"
 
 #include "webreport/pagesections.h"
+#include "webreport/timelinesection.h"
 
 #include <algorithm>
 #include <array>
@@ -59,8 +60,9 @@ void header(io::ByteSink& out, const std::vector<Machine>& machines, const Machi
         << "</span></p>\n";
     periodLine(out, pageHeader.period);
     out << "<p class=\"grand\">Total cut time: <span id=\"total\">" << total.time.clockText()
-        << "</span></p>\n<p>Runs counted: <span id=\"runs\">" << total.runs
-        << "</span></p>\n</header>\n";
+        << "</span></p>\n";
+    costLine(out, pageHeader.pricing, total.time);
+    out << "<p>Runs counted: <span id=\"runs\">" << total.runs << "</span></p>\n</header>\n";
 }
 
 void dateOrNone(io::ByteSink& out, const report::ReportData& data, bool first) {
@@ -71,27 +73,42 @@ void dateOrNone(io::ByteSink& out, const report::ReportData& data, bool first) {
     logText(out, first ? data.blocks.front().date : data.blocks.back().date);
 }
 
+// The machines side by side; with a rate each one's cost, and with shifts its utilisation.
 void summarySection(io::ByteSink& out, const std::vector<Machine>& machines,
-                    const MachinesTotal& total) {
+                    const MachinesTotal& total, const std::optional<report::Pricing>& pricing) {
+    const bool planned = !machines.empty() && machines.front().data.timeline.plan.has_value();
     out << "<section id=\"machines\">\n<h2>Cut time per machine</h2>\n<table>\n<thead><tr>"
            "<th>Machine</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th>"
-           "<th class=\"n\">Share</th><th>First date</th><th>Last date</th></tr></thead>\n"
-           "<tbody>\n";
+           "<th class=\"n\">Share</th>"
+        << (pricing ? "<th class=\"n\">Cost</th>" : "")
+        << (planned ? "<th class=\"n\">Utilisation</th>" : "")
+        << "<th>First date</th><th>Last date</th></tr></thead>\n<tbody>\n";
     for (size_t m = 0; m < machines.size(); ++m) {
         const report::ReportData& data = machines[m].data;
         out << "<tr><td class=\"text\"><a href=\"#machine-" << static_cast<qint64>(m + 1) << "\">";
         text(out, machines[m].name);
         out << "</a></td><td class=\"n\">" << data.runs << "</td><td class=\"n\">"
             << data.total.text() << "</td><td class=\"n\">"
-            << share(total.machineTimes[m], total.time) << "</td><td class=\"text\">";
+            << share(total.machineTimes[m], total.time) << "</td>";
+        if (pricing)
+            out << "<td class=\"n\">" << *costText(pricing, total.machineTimes[m]) << "</td>";
+        if (planned) out << "<td class=\"n\">" << utilisationText(data.timeline.whole) << "</td>";
+        out << "<td class=\"text\">";
         dateOrNone(out, data, true);
         out << "</td><td class=\"text\">";
         dateOrNone(out, data, false);
         out << "</td></tr>\n";
     }
     out << "</tbody>\n<tfoot><tr><td>All machines</td><td class=\"n\">" << total.runs
-        << "</td><td class=\"n\">" << total.time.clockText()
-        << "</td><td></td><td></td><td></td></tr></tfoot>\n</table>\n</section>\n";
+        << "</td><td class=\"n\">" << total.time.clockText() << "</td><td></td>";
+    if (pricing) out << "<td class=\"n\">" << *costText(pricing, total.time) << "</td>";
+    if (planned) {
+        timeline::Usage together;
+        for (const Machine& machine : machines)
+            together += machine.data.timeline.whole;
+        out << "<td class=\"n\">" << utilisationText(together) << "</td>";
+    }
+    out << "<td></td><td></td></tr></tfoot>\n</table>\n</section>\n";
 }
 
 void fillPatterns(io::ByteSink& out, size_t machines) {
@@ -226,7 +243,8 @@ void monthsSection(io::ByteSink& out, const std::vector<Machine>& machines,
     out << "</section>\n";
 }
 
-void machineSections(io::ByteSink& out, const std::vector<Machine>& machines) {
+void machineSections(io::ByteSink& out, const std::vector<Machine>& machines,
+                     const std::optional<report::Pricing>& pricing) {
     out << "<section class=\"machine\" id=\"each\">\n<h2>Each machine</h2>\n";
     for (size_t m = 0; m < machines.size(); ++m) {
         const Machine& machine = machines[m];
@@ -237,7 +255,7 @@ void machineSections(io::ByteSink& out, const std::vector<Machine>& machines) {
         text(out, machine.logPath);
         out << "</code>; date blocks: " << static_cast<qint64>(machine.data.blocks.size())
             << "</p>\n";
-        logSections(out, machine.data, machineIds(m));
+        logSections(out, machine.data, machineIds(m), pricing);
         out << "</details>\n";
     }
     out << "</section>\n";
@@ -250,9 +268,9 @@ void writeMachinesPage(const std::vector<Machine>& machines, const PageHeader& p
     const MachinesTotal total = addUp(machines);
     pageStart(out, kMachinesStyle);
     header(out, machines, total, pageHeader);
-    summarySection(out, machines, total);
+    summarySection(out, machines, total, pageHeader.pricing);
     monthsSection(out, machines, total);
-    machineSections(out, machines);
+    machineSections(out, machines, pageHeader.pricing);
     out << "</body>\n</html>\n";
 }
 

@@ -2,6 +2,7 @@
 
 #include "report/displaytext.h"
 #include "webreport/textescape.h"
+#include "webreport/timelinesection.h"
 
 #include <algorithm>
 #include <array>
@@ -82,21 +83,44 @@ void text(io::ByteSink& out, QStringView plain) {
     appendHtmlText(out.buffer(), plain);
 }
 
-void openTotals(io::ByteSink& out, std::string_view column) {
+std::optional<std::string> costText(const std::optional<report::Pricing>& pricing,
+                                    scan::Seconds time) {
+    if (!pricing) return std::nullopt;
+    std::string text = pricing->rate.costOf(time).text();
+    if (pricing->currency) {
+        text += "&#160;";
+        appendHtmlText(text, *pricing->currency);
+    }
+    return text;
+}
+
+void costLine(io::ByteSink& out, const std::optional<report::Pricing>& pricing,
+              scan::Seconds total) {
+    if (!pricing) return;
+    out << "<p>Cost: <span id=\"cost\">" << *costText(pricing, total) << "</span>, at "
+        << *costText(pricing, scan::Seconds(3600)) << " per hour of cutting</p>\n";
+}
+
+void openTotals(io::ByteSink& out, std::string_view column, bool withCost) {
     out << "<table>\n<thead><tr><th>" << column
-        << "</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th></tr></thead>\n<tbody>\n";
+        << "</th><th class=\"n\">Runs</th><th class=\"n\">Cut time</th>"
+        << (withCost ? "<th class=\"n\">Cost</th>" : "") << "</tr></thead>\n<tbody>\n";
 }
 
 void totalRow(io::ByteSink& out, std::string_view label, bool logLabel, qint64 runs,
-              std::string_view time) {
+              std::string_view time, const std::optional<std::string>& cost) {
     out << (logLabel ? "<tr><td class=\"text\">" : "<tr><td>");
     logText(out, label);
-    out << "</td><td class=\"n\">" << runs << "</td><td class=\"n\">" << time << "</td></tr>\n";
+    out << "</td><td class=\"n\">" << runs << "</td><td class=\"n\">" << time << "</td>";
+    if (cost) out << "<td class=\"n\">" << *cost << "</td>";
+    out << "</tr>\n";
 }
 
-void totalRows(io::ByteSink& out, std::span<const report::TotalRow> rows, bool logLabels) {
+void totalRows(io::ByteSink& out, std::span<const report::TotalRow> rows, bool logLabels,
+               const std::optional<report::Pricing>& pricing) {
     for (const report::TotalRow& row : rows)
-        totalRow(out, row.label, logLabels, row.runs, row.time.clockText());
+        totalRow(out, row.label, logLabels, row.runs, row.time.clockText(),
+                 costText(pricing, row.time));
 }
 
 void closeTotals(io::ByteSink& out) {
@@ -244,11 +268,12 @@ void chartSection(io::ByteSink& out, const report::ReportData& data, std::string
     out << "</section>\n";
 }
 
-void filesSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
+void filesSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids,
+                  const std::optional<report::Pricing>& pricing) {
     out << "<section id=\"" << ids << "files\">\n<h2>Cut time per file</h2>\n";
-    openTotals(out, "File");
+    openTotals(out, "File", pricing.has_value());
     const size_t shown = std::min(data.files.size(), kTopFiles);
-    totalRows(out, std::span(data.files).first(shown), true);
+    totalRows(out, std::span(data.files).first(shown), true, pricing);
     if (data.files.size() > shown) {
         report::TotalRow rest;
         for (const report::TotalRow& file : std::span(data.files).subspan(shown)) {
@@ -257,7 +282,10 @@ void filesSection(io::ByteSink& out, const report::ReportData& data, std::string
         }
         out << "<tr class=\"rest\"><td>the other " << static_cast<qint64>(data.files.size() - shown)
             << " files</td><td class=\"n\">" << rest.runs << "</td><td class=\"n\">"
-            << rest.time.clockText() << "</td></tr>\n";
+            << rest.time.clockText() << "</td>";
+        if (const auto cost = costText(pricing, rest.time))
+            out << "<td class=\"n\">" << *cost << "</td>";
+        out << "</tr>\n";
     }
     closeTotals(out);
     out << "</section>\n";
@@ -265,44 +293,49 @@ void filesSection(io::ByteSink& out, const report::ReportData& data, std::string
 
 void periodTable(io::ByteSink& out, std::string_view ids, std::string_view id,
                  std::string_view heading, std::string_view column,
-                 const std::vector<report::TotalRow>& periods) {
+                 const std::vector<report::TotalRow>& periods,
+                 const std::optional<report::Pricing>& pricing) {
     out << "<div id=\"" << ids << id << "\">\n<h3>" << heading << "</h3>\n";
-    openTotals(out, column);
-    totalRows(out, periods, false);
+    openTotals(out, column, pricing.has_value());
+    totalRows(out, periods, false, pricing);
     closeTotals(out);
     out << "</div>\n";
 }
 
-void periodsSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
+void periodsSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids,
+                    const std::optional<report::Pricing>& pricing) {
     out << "<section id=\"" << ids
         << "periods\">\n<h2>Cut time per week and month</h2>\n<p class=\"note\">"
            "Dates read as "
         << scan::dateOrderWords(data.dateOrder)
         << "; weeks are ISO weeks, from Monday.</p>\n<div class=\"periods\">\n";
-    periodTable(out, ids, "weeks", "Weeks", "Week", data.weeks);
-    periodTable(out, ids, "months", "Months", "Month", data.months);
+    periodTable(out, ids, "weeks", "Weeks", "Week", data.weeks, pricing);
+    periodTable(out, ids, "months", "Months", "Month", data.months, pricing);
     out << "</div>\n";
     if (!data.unparsed.empty()) {
         out << "<div id=\"" << ids
             << "unparsed\">\n<h3>Dates that do not parse</h3>\n<p class=\"note\">Left "
                "out of the weeks and months; their cut time is in the total.</p>\n";
-        openTotals(out, "Date");
-        totalRows(out, data.unparsed, true);
+        openTotals(out, "Date", pricing.has_value());
+        totalRows(out, data.unparsed, true, pricing);
         closeTotals(out);
         out << "</div>\n";
     }
     out << "</section>\n";
 }
 
-void runsOfBlocks(io::ByteSink& out, const report::ReportData& data) {
+void runsOfBlocks(io::ByteSink& out, const report::ReportData& data,
+                  const std::optional<report::Pricing>& pricing) {
     size_t row = 0;
     for (size_t i = 0; i < data.blocks.size(); ++i) {
         const report::DatedBlock& block = data.blocks[i];
         out << "<details><summary>";
         logText(out, block.date);
         out << " &#8212; " << block.total.text() << ", " << block.runs
-            << (block.runs == 1 ? " run" : " runs")
-            << "</summary>\n<table>\n<thead><tr><th>File</th><th>Start</th><th>Duration</th>"
+            << (block.runs == 1 ? " run" : " runs");
+        if (const auto cost = costText(pricing, scan::Seconds::of(block.total)))
+            out << ", " << *cost;
+        out << "</summary>\n<table>\n<thead><tr><th>File</th><th>Start</th><th>Duration</th>"
                "</tr></thead>\n<tbody>\n";
         for (; row < data.runRows.size() && data.runRows[row].block == i; ++row) {
             const report::RunRow& run = data.runRows[row];
@@ -318,25 +351,28 @@ void runsOfBlocks(io::ByteSink& out, const report::ReportData& data) {
     }
 }
 
-void totalsOfBlocks(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
+void totalsOfBlocks(io::ByteSink& out, const report::ReportData& data, std::string_view ids,
+                    const std::optional<report::Pricing>& pricing) {
     out << "<p class=\"note\" id=\"" << ids << "runs-omitted\">The log holds " << data.runs
         << " runs, more than the " << report::ReportCollector::kRunRowLimit
         << " a page lists one by one: here is each date's total. The text report lists every "
            "run.</p>\n<details><summary>Totals of the "
         << static_cast<qint64>(data.blocks.size()) << " date blocks</summary>\n";
-    openTotals(out, "Date");
+    openTotals(out, "Date", pricing.has_value());
     for (const report::DatedBlock& block : data.blocks)
-        totalRow(out, block.date, true, block.runs, block.total.text());
+        totalRow(out, block.date, true, block.runs, block.total.text(),
+                 costText(pricing, scan::Seconds::of(block.total)));
     closeTotals(out);
     out << "</details>\n";
 }
 
-void datesSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
+void datesSection(io::ByteSink& out, const report::ReportData& data, std::string_view ids,
+                  const std::optional<report::Pricing>& pricing) {
     out << "<section id=\"" << ids << "dates\">\n<h2>Runs per date</h2>\n";
     if (data.runRowsOmitted)
-        totalsOfBlocks(out, data, ids);
+        totalsOfBlocks(out, data, ids, pricing);
     else
-        runsOfBlocks(out, data);
+        runsOfBlocks(out, data, pricing);
     out << "</section>\n";
 }
 
@@ -388,11 +424,13 @@ Chart chartOf(const report::ReportData& data) {
     return chart;
 }
 
-void logSections(io::ByteSink& out, const report::ReportData& data, std::string_view ids) {
+void logSections(io::ByteSink& out, const report::ReportData& data, std::string_view ids,
+                 const std::optional<report::Pricing>& pricing) {
     chartSection(out, data, ids);
-    filesSection(out, data, ids);
-    periodsSection(out, data, ids);
-    datesSection(out, data, ids);
+    filesSection(out, data, ids, pricing);
+    periodsSection(out, data, ids, pricing);
+    timelineSection(out, data.timeline, ids);
+    datesSection(out, data, ids, pricing);
 }
 
 } // namespace webreport

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "io/bytesink.h"
+#include "report/cost.h"
 #include "report/reportdata.h"
 #include "report/reportlayout.h"
 #include "scan/cuttime.h"
 #include "scan/period.h"
 
 #include <QString>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,12 +57,21 @@ void appendNumber(std::string& out, double value); // two decimals
 void logText(io::ByteSink& out, std::string_view logBytes);
 void text(io::ByteSink& out, QStringView plain);
 
-// A table of totals: its heading row, a line per row (its label, runs and cut time; a label
-// from the log in a cell of its own class), and its end.
-void openTotals(io::ByteSink& out, std::string_view column);
+// What a cut time costs, as the page shows it ("12.50&#160;EUR"), where a rate is given.
+std::optional<std::string> costText(const std::optional<report::Pricing>& pricing,
+                                    scan::Seconds time);
+
+// The header's line of what the total cut time cost, where a rate is given.
+void costLine(io::ByteSink& out, const std::optional<report::Pricing>& pricing,
+              scan::Seconds total);
+
+// A table of totals: its heading row, a line per row (its label, runs and cut time, and its cost
+// where a rate is given; a label from the log in a cell of its own class), and its end.
+void openTotals(io::ByteSink& out, std::string_view column, bool withCost = false);
 void totalRow(io::ByteSink& out, std::string_view label, bool logLabel, qint64 runs,
-              std::string_view time);
-void totalRows(io::ByteSink& out, std::span<const report::TotalRow> rows, bool logLabels);
+              std::string_view time, const std::optional<std::string>& cost = std::nullopt);
+void totalRows(io::ByteSink& out, std::span<const report::TotalRow> rows, bool logLabels,
+               const std::optional<report::Pricing>& pricing);
 void closeTotals(io::ByteSink& out);
 
 // The page up to its body, with `moreStyle` (a <style> element) after the common style.
@@ -83,8 +94,10 @@ void barRect(io::ByteSink& out, const ChartFrame& frame, std::string_view classe
 // A label under the bars, shortened to fit.
 void axisLabel(io::ByteSink& out, double x, std::string_view anchor, const QString& label);
 
-// The chart, the files, the weeks and months and the runs per date of one log; `ids` goes before
+// The chart, the files, the weeks and months, the timeline and the runs per date of one log, with
+// their costs where a rate is given; `ids` goes before
 // each element id, so that several logs can stand on one page.
-void logSections(io::ByteSink& out, const report::ReportData& data, std::string_view ids);
+void logSections(io::ByteSink& out, const report::ReportData& data, std::string_view ids,
+                 const std::optional<report::Pricing>& pricing);
 
 } // namespace webreport
