@@ -8,6 +8,8 @@
 #   - the same input and output without the scan (bench/iofloor): reading the log and writing,
 #     syncing and committing files of the report's sizes, the floor under the command's time;
 #   - runtally-report -o with the HTML page and the JSON added (--html --json);
+#   - the same with two shifts and a rate (where OLD has no such options, it runs without them),
+#     with its peak memory;
 #   - runtally-report -o counting a period (--from before the log's first date, so that every
 #     record is checked and the outputs stay those of -o);
 #   - the page of one log (--html) and of the three logs as three machines, on standard output;
@@ -65,6 +67,14 @@ for log_name in "${logs[@]}"; do
             rss[report-$build,$log_name]=$(field rss_mb "$out")
             out=$(measure "$RUNS" "${fresh[@]}" "$report" --html --json -o "$folder/out" "$log")
             ms[pages-$build,$log_name,$round]=$(field ms "$out")
+            plan=(--date-order mdy)
+            if "$report" --help | grep -q -- --shift; then
+                plan+=(--shift 06:00-14:00 --shift 14:00-22:00 --rate 85)
+            fi
+            out=$(measure "$RUNS" "${fresh[@]}" "$report" --html --json "${plan[@]}" \
+                -o "$folder/out" "$log")
+            ms[plan-$build,$log_name,$round]=$(field ms "$out")
+            rss[plan-$build,$log_name]=$(field rss_mb "$out")
             out=$(measure "$RUNS" "${fresh[@]}" "$report" --date-order mdy --from 2000-01-01 \
                 -o "$folder/out" "$log")
             ms[period-$build,$log_name,$round]=$(field ms "$out")
@@ -100,14 +110,14 @@ best() { local a=${ms[$1,$2,1]} b=${ms[$1,$2,2]}; echo $((a < b ? a : b)); }
 echo
 printf '%-30s %16s %16s %16s\n' "" "100k" "1M" "1M CUT-heavy"
 printf '%-30s %16s %16s %16s\n' "" "new / old" "new / old" "new / old"
-for what in report pages period html window; do
+for what in report pages plan period html window; do
     row=""
     for log_name in "${logs[@]}"; do
         row+=$(printf ' %7s /%5s' "$(best "$what-new" "$log_name")" "$(best "$what-old" "$log_name")")
     done
     printf '%-30s%s   ms\n' "$what" "$row"
 done
-for what in report window; do
+for what in report plan window; do
     row=""
     for log_name in "${logs[@]}"; do
         row+=$(printf ' %7s /%5s' "${rss[$what-new,$log_name]}" "${rss[$what-old,$log_name]}")

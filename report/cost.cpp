@@ -35,7 +35,9 @@ std::string Money::text() const {
 
 std::optional<Rate> Rate::read(QStringView text) {
     const qsizetype point = text.indexOf(QLatin1Char('.'));
-    const QStringView whole = point < 0 ? text : text.left(point);
+    QStringView whole = point < 0 ? text : text.left(point);
+    while (whole.size() > 1 && whole.front() == QLatin1Char('0'))
+        whole = whole.mid(1); // leading zeros say nothing
     const QStringView decimals = point < 0 ? QStringView() : text.mid(point + 1);
     const auto allDigits = [](QStringView digits) {
         return std::all_of(digits.begin(), digits.end(),

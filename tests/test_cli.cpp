@@ -205,7 +205,7 @@ TEST(Machines, AddUpWhatEachLogSaysOnItsOwn) {
     testfiles::write(logs[0], testfiles::read(testfiles::dataPath("blocks.log")));
     testfiles::write(logs[1], testfiles::read(testfiles::dataPath("two_dates.log")));
     testfiles::write(logs[2], testfiles::read(testfiles::dataPath("arithmetic.log")));
-    const QStringList period = {"--date-order", "mdy",        "--from", "2000-01-01", "--json",
+    const QStringList period = {"--date-order", "mdy",        "--from", "2026-01-01", "--json",
                                 "--shift",      "6:00-14:00", "--rate", "1.15"};
     const CommandRun several = run(period + logs);
     ASSERT_EQ(several.status, platform::kExitOk) << several.err.toStdString();
@@ -234,7 +234,7 @@ TEST(Machines, AddUpWhatEachLogSaysOnItsOwn) {
     EXPECT_EQ(top["runs"].toInteger(), runs);
     EXPECT_EQ(top["cost"].toObject()["rate"].toDouble(), 1.15);
     EXPECT_TRUE(top["cost"].toObject()["currency"].isNull());
-    EXPECT_EQ(top["period"].toObject()["from"], QJsonValue("2000-01-01"));
+    EXPECT_EQ(top["period"].toObject()["from"], QJsonValue("2026-01-01"));
     EXPECT_TRUE(top["period"].toObject()["to"].isNull());
     std::map<QString, qint64> monthsAtTop;
     for (const QJsonValue month : top["months"].toArray())

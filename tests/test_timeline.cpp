@@ -16,7 +16,7 @@ std::string run(const std::string& start, const std::string& duration, const std
 // "2026-11-06 runs=1 [85500,86400] planned=57600 in=900; ...; unplaced=0"
 std::string described(const timeline::Timeline& timeline) {
     std::string text;
-    for (const timeline::TimelineDay& day : timeline.days) {
+    timeline.forEachDay([&](const timeline::TimelineDay& day) {
         text += day.date.toString(Qt::ISODate).toStdString() + " runs=" + std::to_string(day.runs);
         for (const timeline::Interval& stretch : day.busy)
             text += " [" + std::to_string(stretch.from) + "," + std::to_string(stretch.to) + "]";
@@ -24,7 +24,7 @@ std::string described(const timeline::Timeline& timeline) {
             text += " planned=" + std::to_string(day.usage.plannedSeconds) +
                     " in=" + std::to_string(day.usage.busyInShiftsSeconds);
         text += "; ";
-    }
+    });
     return text + "unplaced=" + std::to_string(timeline.unplacedRuns);
 }
 

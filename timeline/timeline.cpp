@@ -11,7 +11,7 @@ namespace {
 
 // Pieces that came out of order are sorted in once they are this many more than the tidy ones,
 // so that a day holds at most about twice its merged stretches.
-constexpr size_t kUntidySlack = 64;
+constexpr size_t kUntidySlack = 8;
 
 // The length of the stretches that two sorted lists of stretches, each apart, have in common.
 qint64 overlapOf(const std::vector<Interval>& a, const std::vector<Interval>& b) {
@@ -26,18 +26,25 @@ qint64 overlapOf(const std::vector<Interval>& a, const std::vector<Interval>& b)
     return common;
 }
 
-// Weeks or months of the days, in date order.
-template <typename LabelOf>
-std::vector<TimelinePeriod> periodsOf(const std::vector<TimelineDay>& days, LabelOf labelOf) {
-    std::vector<TimelinePeriod> periods;
-    for (const TimelineDay& day : days) {
-        std::string label = labelOf(day.date);
-        if (periods.empty() || periods.back().label != label)
-            periods.push_back({std::move(label), {}});
-        periods.back().usage += day.usage;
-    }
-    return periods;
+// The planned time of a day, and how much of its busy time lies in it.
+void planDay(TimelineDay& day, const std::optional<WorkPlan>& plan) {
+    if (!plan) return;
+    const std::vector<Interval> planned = plan->plannedOn(day.date);
+    for (const Interval& stretch : planned)
+        day.usage.plannedSeconds += stretch.length();
+    day.usage.busyInShiftsSeconds = overlapOf(day.busy, planned);
 }
+
+// Adds a day to the weeks or months, whose label it gets from `labelOf`.
+template <typename LabelOf>
+void addToPeriods(std::vector<TimelinePeriod>& periods, const TimelineDay& day, LabelOf labelOf) {
+    std::string label = labelOf(day.date);
+    if (periods.empty() || periods.back().label != label) periods.push_back({std::move(label), {}});
+    periods.back().usage += day.usage;
+}
+
+// The last day a piece of a run may fall on: the timeline names days up to the end of year 9999.
+const qint64 kLastNamedDay = QDate(9999, 12, 31).toJulianDay();
 
 } // namespace
 
@@ -63,6 +70,8 @@ std::string decimalText(qint64 tenThousandths) {
     return text;
 }
 
+// Runs mostly come in the order they started, or overlap a stretch already kept: such a piece
+// is merged at once. Any other waits at the end of the list until the next tidying.
 void TimelineCollector::Pieces::add(Interval piece) {
     if (tidySize == list.size() && (list.empty() || piece.from >= list.back().from)) {
         if (!list.empty() && piece.from <= list.back().to) {
@@ -73,8 +82,27 @@ void TimelineCollector::Pieces::add(Interval piece) {
         ++tidySize;
         return;
     }
+    if (mergeIntoTidy(piece)) return;
     list.push_back(piece);
     if (list.size() > 2 * tidySize + kUntidySlack) tidy();
+}
+
+// A piece that touches one tidy stretch and reaches no other widens that stretch in place.
+bool TimelineCollector::Pieces::mergeIntoTidy(Interval piece) {
+    const auto tidyEnd = list.begin() + static_cast<std::ptrdiff_t>(tidySize);
+    const auto after =
+        std::upper_bound(list.begin(), tidyEnd, piece.from,
+                         [](qint32 from, const Interval& stretch) { return from < stretch.from; });
+    const bool reachesNext = after != tidyEnd && piece.to >= after->from;
+    if (after != list.begin() && std::prev(after)->to >= piece.from) {
+        if (reachesNext) return false;
+        std::prev(after)->to = std::max(std::prev(after)->to, piece.to);
+        return true;
+    }
+    if (!reachesNext || (after + 1 != tidyEnd && piece.to >= (after + 1)->from)) return false;
+    after->from = piece.from;
+    after->to = std::max(after->to, piece.to);
+    return true;
 }
 
 void TimelineCollector::Pieces::tidy() {
@@ -117,54 +145,70 @@ void TimelineCollector::add(const QDate& date, std::string_view startTime, scan:
     }
 }
 
-TimelineDay TimelineCollector::dayOf(const QDate& date, Pieces* pieces) const {
-    TimelineDay day{date, 0, {}, {}};
-    if (pieces) {
-        pieces->tidy();
-        day.runs = pieces->runs;
-        day.busy = std::move(pieces->list);
-        for (const Interval& stretch : day.busy)
-            day.usage.busySeconds += stretch.length();
+qint64 Timeline::dayCount() const {
+    if (listed) return listed->second.toJulianDay() - listed->first.toJulianDay() + 1;
+    return static_cast<qint64>(busyDays.size());
+}
+
+void Timeline::forEachDay(const std::function<void(const TimelineDay&)>& visit, qint64 skip) const {
+    if (!listed) {
+        for (size_t i = static_cast<size_t>(std::max<qint64>(skip, 0)); i < busyDays.size(); ++i)
+            visit(busyDays[i]);
+        return;
     }
-    if (scope_.plan) {
-        const std::vector<Interval> planned = scope_.plan->plannedOn(date);
-        for (const Interval& stretch : planned)
-            day.usage.plannedSeconds += stretch.length();
-        day.usage.busyInShiftsSeconds = overlapOf(day.busy, planned);
+    const qint64 first = listed->first.toJulianDay() + std::max<qint64>(skip, 0);
+    auto busy = std::lower_bound(busyDays.begin(), busyDays.end(), first,
+                                 [](const TimelineDay& day, qint64 julianDay) {
+                                     return day.date.toJulianDay() < julianDay;
+                                 });
+    for (qint64 julianDay = first; julianDay <= listed->second.toJulianDay(); ++julianDay) {
+        if (busy != busyDays.end() && busy->date.toJulianDay() == julianDay) {
+            visit(*busy++);
+            continue;
+        }
+        TimelineDay idle{QDate::fromJulianDay(julianDay), 0, {}, {}};
+        planDay(idle, plan);
+        visit(idle);
     }
-    return day;
 }
 
 // Without shifts the days are those that hold a piece of a run. With shifts they are every day
-// from the period's start, or the first such day, to the period's end, or the last such day, so
-// that a day the machine stood still shows.
+// from the period's start, or else the first such day, to the period's end, or else the last such
+// day; where either end is unknown, none.
 Timeline TimelineCollector::take() {
     Timeline timeline;
     timeline.unplacedRuns = unplaced_;
     timeline.plan = scope_.plan;
     lastDay_ = nullptr;
-    if (!scope_.plan) {
-        for (auto& [julianDay, pieces] : days_)
-            timeline.days.push_back(dayOf(QDate::fromJulianDay(julianDay), &pieces));
-    } else {
-        const scan::Period& period = scope_.period;
-        std::optional<qint64> first, last;
-        if (!days_.empty()) first = days_.begin()->first, last = days_.rbegin()->first;
-        if (period.from) first = period.from->toJulianDay();
-        if (period.to) last = period.to->toJulianDay();
-        if (first && !last) last = first;
-        if (last && !first) first = last;
-        for (qint64 day = first.value_or(0); first && day <= *last; ++day) {
-            const auto found = days_.find(day);
-            timeline.days.push_back(
-                dayOf(QDate::fromJulianDay(day), found == days_.end() ? nullptr : &found->second));
-        }
+    for (auto& [julianDay, pieces] : days_) {
+        pieces.tidy();
+        pieces.list.shrink_to_fit();
+        TimelineDay& day = timeline.busyDays.emplace_back(
+            TimelineDay{QDate::fromJulianDay(julianDay), pieces.runs, std::move(pieces.list), {}});
+        for (const Interval& stretch : day.busy)
+            day.usage.busySeconds += stretch.length();
+        planDay(day, scope_.plan);
     }
     days_.clear();
-    for (const TimelineDay& day : timeline.days)
+    if (scope_.plan) {
+        const scan::Period& period = scope_.period;
+        const bool anyBusy = !timeline.busyDays.empty();
+        const std::optional<QDate> first = period.from ? period.from
+                                           : anyBusy ? std::optional(timeline.busyDays.front().date)
+                                                     : std::nullopt;
+        const std::optional<QDate> last = period.to ? period.to
+                                          : anyBusy ? std::optional(timeline.busyDays.back().date)
+                                                    : std::nullopt;
+        if (first && last && *first <= *last)
+            timeline.listed = std::pair{*first, *last};
+        else
+            timeline.busyDays.clear();
+    }
+    timeline.forEachDay([&](const TimelineDay& day) {
         timeline.whole += day.usage;
-    timeline.weeks = periodsOf(timeline.days, scan::isoWeekText);
-    timeline.months = periodsOf(timeline.days, scan::monthText);
+        addToPeriods(timeline.weeks, day, scan::isoWeekText);
+        addToPeriods(timeline.months, day, scan::monthText);
+    });
     return timeline;
 }
 

@@ -6,6 +6,7 @@
 #include "timeline/workplan.h"
 
 #include <QDate>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,13 +58,22 @@ struct TimelinePeriod {
     Usage usage;
 };
 
+// The days the timeline lists: without shifts those that hold a piece of a run; with shifts every
+// day from the first to the last, so that a day the machine stood still shows. Only the busy days
+// are kept; the idle days between them are made when they are visited, so that a log whose dates
+// lie centuries apart costs time to write, not memory.
 struct Timeline {
-    std::vector<TimelineDay> days; // in date order
+    std::vector<TimelineDay> busyDays; // the days that hold a piece of a run, in date order
+    std::optional<std::pair<QDate, QDate>> listed; // with shifts: the first and last listed day
     std::vector<TimelinePeriod> weeks;
     std::vector<TimelinePeriod> months;
     Usage whole;
     qint64 unplacedRuns = 0;
     std::optional<WorkPlan> plan;
+
+    qint64 dayCount() const;
+    // Each listed day in date order, from the one `skip` days after the first.
+    void forEachDay(const std::function<void(const TimelineDay&)>& visit, qint64 skip = 0) const;
 };
 
 // Collects, run by run in log order, where each run lies in time, and gives the timeline at the
@@ -85,10 +95,10 @@ private:
         qint64 runs = 0;
 
         void add(Interval piece);
+        bool mergeIntoTidy(Interval piece);
         void tidy();
     };
     Pieces& piecesOn(qint64 julianDay);
-    TimelineDay dayOf(const QDate& date, Pieces* pieces) const;
 
     TimelineScope scope_;
     std::map<qint64, Pieces> days_; // by Julian day

@@ -28,20 +28,33 @@ void amountMembers(io::ByteSink& out, const scan::TimeAmount& amount) {
         << ", \"totalSeconds\": " << scan::Seconds::of(amount).count();
 }
 
-// Writes `"name": [` the items, one a line, `]`, the items one step deeper than `indent`.
-template <typename Items, typename WriteItem>
-void array(io::ByteSink& out, std::string_view indent, std::string_view name, const Items& items,
-           WriteItem writeItem) {
+// Writes `"name": [` the items that `forEach` visits, one a line, `]`, the items one step deeper
+// than `indent`.
+template <typename ForEach, typename WriteItem>
+void arrayOf(io::ByteSink& out, std::string_view indent, std::string_view name, ForEach forEach,
+             WriteItem writeItem) {
     out << indent << "\"" << name << "\": [";
     bool first = true;
-    for (const auto& item : items) {
+    forEach([&](const auto& item) {
         out << (first ? "\n" : ",\n") << indent << "  {";
         writeItem(item);
         out << "}";
         first = false;
-    }
+    });
     if (!first) out << "\n" << indent;
     out << "]";
+}
+
+template <typename Items, typename WriteItem>
+void array(io::ByteSink& out, std::string_view indent, std::string_view name, const Items& items,
+           WriteItem writeItem) {
+    arrayOf(
+        out, indent, name,
+        [&](const auto& visit) {
+            for (const auto& item : items)
+                visit(item);
+        },
+        writeItem);
 }
 
 // `, "cost": 12.50` where a rate is given.
@@ -134,8 +147,12 @@ void timelineMember(io::ByteSink& out, const timeline::Timeline& timeline,
         out << "],\n";
     }
     out << inner << "\"unplaced\": {\"runs\": " << timeline.unplacedRuns << "},\n";
-    array(out, inner, "days", timeline.days,
-          [&](const timeline::TimelineDay& day) { timelineDay(out, day, planned); });
+    arrayOf(
+        out, inner, "days",
+        [&](const auto& visit) {
+            timeline.forEachDay([&](const timeline::TimelineDay& day) { visit(day); });
+        },
+        [&](const timeline::TimelineDay& day) { timelineDay(out, day, planned); });
     out << ",\n";
     const auto periods = [&](std::string_view name, std::string_view key,
                              const std::vector<timeline::TimelinePeriod>& list) {

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <charconv>
 #include <optional>
 
 namespace webreport {
@@ -66,10 +66,13 @@ std::string tickLabel(qint64 seconds, qint64 step) {
 
 } // namespace
 
+// Written with std::to_chars, which keeps to "." whatever the locale the program runs in: a
+// window started in a German locale would otherwise write "480,00" into the SVG.
 void appendNumber(std::string& out, double value) {
-    char text[32];
-    const int size = std::snprintf(text, sizeof text, "%.2f", value);
-    out.append(text, static_cast<size_t>(size));
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    out.append(text, written.ptr);
 }
 
 void logText(io::ByteSink& out, std::string_view logBytes) {
@@ -98,7 +101,12 @@ void costLine(io::ByteSink& out, const std::optional<report::Pricing>& pricing,
               scan::Seconds total) {
     if (!pricing) return;
     out << "<p>Cost: <span id=\"cost\">" << *costText(pricing, total) << "</span>, at "
-        << *costText(pricing, scan::Seconds(3600)) << " per hour of cutting</p>\n";
+        << pricing->rate.text();
+    if (pricing->currency) {
+        out << "&#160;";
+        text(out, *pricing->currency);
+    }
+    out << " per hour of cutting</p>\n";
 }
 
 void openTotals(io::ByteSink& out, std::string_view column, bool withCost) {

@@ -6,7 +6,6 @@
 
 #include <QLocale>
 #include <algorithm>
-#include <span>
 
 namespace webreport {
 
@@ -114,13 +113,11 @@ void summary(io::ByteSink& out, const timeline::Timeline& timeline, std::string_
 
 void stripsTable(io::ByteSink& out, const timeline::Timeline& timeline, std::string_view ids) {
     const bool planned = timeline.plan.has_value();
-    const std::span<const timeline::TimelineDay> days(timeline.days);
-    const std::span<const timeline::TimelineDay> shown =
-        days.last(std::min(days.size(), kMostStrips));
-    if (shown.size() < days.size())
-        out << "<p class=\"note\" id=\"" << ids << "strips-note\">The timeline has "
-            << static_cast<qint64>(days.size()) << " days, more than the "
-            << static_cast<qint64>(kMostStrips)
+    const qint64 days = timeline.dayCount();
+    const qint64 hidden = std::max<qint64>(days - static_cast<qint64>(kMostStrips), 0);
+    if (hidden > 0)
+        out << "<p class=\"note\" id=\"" << ids << "strips-note\">The timeline has " << days
+            << " days, more than the " << static_cast<qint64>(kMostStrips)
             << " strips drawn here: these are the last ones. The table below lists every "
                "day.</p>\n";
     out << "<table id=\"" << ids
@@ -130,25 +127,27 @@ void stripsTable(io::ByteSink& out, const timeline::Timeline& timeline, std::str
            "<span>24:00</span></div></th><th class=\"n\">Busy</th><th class=\"n\">Span</th>";
     if (planned) out << "<th class=\"n\">Utilisation</th>";
     out << "</tr></thead>\n<tbody>\n";
-    for (const timeline::TimelineDay& day : shown) {
-        out << "<tr><td style=\"white-space:nowrap\">" << dayLabel(day.date) << "</td><td>";
-        const std::vector<timeline::Interval> shifts =
-            planned ? timeline.plan->plannedOn(day.date) : std::vector<timeline::Interval>();
-        strip(out, day, shifts, ids);
-        out << "</td><td class=\"n\">" << duration(day.usage.busySeconds) << "</td><td class=\"n\">"
-            << (day.isIdle() ? "&#8212;" : duration(day.span())) << "</td>";
-        if (planned) out << "<td class=\"n\">" << utilisationText(day.usage) << "</td>";
-        out << "</tr>\n";
-    }
+    timeline.forEachDay(
+        [&](const timeline::TimelineDay& day) {
+            out << "<tr><td style=\"white-space:nowrap\">" << dayLabel(day.date) << "</td><td>";
+            const std::vector<timeline::Interval> shifts =
+                planned ? timeline.plan->plannedOn(day.date) : std::vector<timeline::Interval>();
+            strip(out, day, shifts, ids);
+            out << "</td><td class=\"n\">" << duration(day.usage.busySeconds)
+                << "</td><td class=\"n\">" << (day.isIdle() ? "&#8212;" : duration(day.span()))
+                << "</td>";
+            if (planned) out << "<td class=\"n\">" << utilisationText(day.usage) << "</td>";
+            out << "</tr>\n";
+        },
+        hidden);
     out << "</tbody>\n</table>\n";
 }
 
 void daysTable(io::ByteSink& out, const timeline::Timeline& timeline, std::string_view ids) {
     const bool planned = timeline.plan.has_value();
-    const bool folded = timeline.days.size() > kMostStrips;
+    const bool folded = timeline.dayCount() > static_cast<qint64>(kMostStrips);
     if (folded)
-        out << "<details><summary>Every day: " << static_cast<qint64>(timeline.days.size())
-            << " days</summary>\n";
+        out << "<details><summary>Every day: " << timeline.dayCount() << " days</summary>\n";
     out << "<table id=\"" << ids
         << "timeline-days\">\n<thead><tr><th>Date</th><th class=\"n\">Runs</th>"
            "<th class=\"n\">Busy</th><th class=\"n\">First start</th><th class=\"n\">Last "
@@ -158,7 +157,7 @@ void daysTable(io::ByteSink& out, const timeline::Timeline& timeline, std::strin
                "<th class=\"n\">Utilisation</th>";
     out << "</tr></thead>\n<tbody>\n";
     const std::string none = "&#8212;";
-    for (const timeline::TimelineDay& day : timeline.days) {
+    timeline.forEachDay([&](const timeline::TimelineDay& day) {
         const bool idle = day.isIdle();
         out << "<tr><td>" << dayLabel(day.date) << "</td><td class=\"n\">" << day.runs
             << "</td><td class=\"n\">" << duration(day.usage.busySeconds) << "</td><td class=\"n\">"
@@ -172,7 +171,7 @@ void daysTable(io::ByteSink& out, const timeline::Timeline& timeline, std::strin
                 << "</td><td class=\"n\">" << duration(day.usage.busyInShiftsSeconds)
                 << "</td><td class=\"n\">" << utilisationText(day.usage) << "</td>";
         out << "</tr>\n";
-    }
+    });
     out << "</tbody>\n</table>\n";
     if (folded) out << "</details>\n";
 }
@@ -189,7 +188,7 @@ std::string utilisationText(const timeline::Usage& usage) {
 void timelineSection(io::ByteSink& out, const timeline::Timeline& timeline, std::string_view ids) {
     out << "<section id=\"" << ids << "timeline\">\n<h2>When the machine cut</h2>\n";
     summary(out, timeline, ids);
-    if (timeline.days.empty()) {
+    if (timeline.dayCount() == 0) {
         out << "<p class=\"note\">No run to draw.</p>\n</section>\n";
         return;
     }
