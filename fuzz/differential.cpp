@@ -58,8 +58,9 @@ std::vector<std::string_view> linesOf(std::string_view log) {
 }
 
 // Shifts round the clock on weekdays, one of them past midnight, for the timeline of a period
-// with both ends. Without them shifts list every day between the log's first and last date,
-// millions for a log that names the years 1000 and 9999, which is more than a fuzzer's memory.
+// with both ends. Without such a period shifts list every day between the log's first and last
+// date: millions for a log that names the years 1000 and 9999, whose page and JSON, written to
+// memory here, take more than a fuzzer's memory.
 std::optional<timeline::WorkPlan> dayAndNight(const scan::Period& period) {
     if (!period.from || !period.to) return std::nullopt;
     return timeline::WorkPlan{{{6 * 60, 14 * 60}, {14 * 60, 22 * 60}, {22 * 60, 6 * 60}}, {}};
