@@ -158,8 +158,8 @@ std::optional<QString> readPlan(const QCommandLineParser& parser, Options& optio
     }
     if (const auto overlap = timeline::firstOverlap(plan.shifts)) {
         const auto shiftText = [](const timeline::Shift& shift) {
-            return QString::fromStdString(timeline::clockMinutesText(shift.from) + '-' +
-                                          timeline::clockMinutesText(shift.to));
+            return QString::fromStdString(scan::clockMinutesText(shift.from) + '-' +
+                                          scan::clockMinutesText(shift.to));
         };
         return QStringLiteral("--shift %1 and --shift %2 overlap")
             .arg(shiftText(overlap->first), shiftText(overlap->second));

@@ -50,9 +50,7 @@ void ReportCollector::runLine(const scan::CutRecord& record, bool) {
     ++lastFile_->second.runs;
     lastFile_->second.total.add(record.duration);
 
-    scan::TimeAmount length;
-    length.add(record.duration);
-    timeline_.add(blockDays_.back(), record.startTime, scan::Seconds::of(length));
+    timeline_.add(blockDays_.back(), record.startOfDay, record.length);
 
     // Every run while the log has no more than the limit; none once it has more.
     if (++data_.runs > runRowLimit_) {

@@ -115,7 +115,6 @@ QDate parseLogDate(std::string_view text, DateOrder order) {
     return QDate(*year, *month, *day); // invalid for a day that does not exist
 }
 
-
 std::string isoWeekText(const QDate& day) {
     int weekYear = 0;
     const int week = day.weekNumber(&weekYear);

@@ -118,6 +118,8 @@ std::optional<CutRecord> RecordReader::read(std::string_view line) {
     const std::optional<double> seconds = leadingNumber(parts.piece[3]);
     if (!hours || !minutes || !seconds) return std::nullopt;
 
+    TimeAmount alone;
+    alone.add({*hours, *minutes, *seconds});
     const char* const hoursStart = parts.piece[1].data();
     const char* const secondsEnd = parts.piece[3].data() + parts.piece[3].size();
     return CutRecord{
@@ -130,6 +132,8 @@ std::optional<CutRecord> RecordReader::read(std::string_view line) {
         // Hours to seconds stand together in the log, colons and all.
         .durationText = std::string_view(hoursStart, static_cast<size_t>(secondsEnd - hoursStart)),
         .duration = {*hours, *minutes, *seconds},
+        .startOfDay = readStartTime(fields.piece[2]),
+        .length = Seconds::of(alone),
     };
 }
 

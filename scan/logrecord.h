@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scan/clock.h"
 #include "scan/cuttime.h"
 
 #include <optional>
@@ -19,6 +20,10 @@ struct CutRecord {
     std::string_view secondsText;
     std::string_view durationText; // hours to seconds with their colons, as written
     DurationValues duration;
+    // Where the run lies in its day: its start in seconds after midnight, if field 4 reads as a
+    // time, and its cut time as it would add up on its own.
+    std::optional<qint32> startOfDay;
+    Seconds length;
 };
 
 // Reads log lines into records. Fields and duration parts are views into the line; nothing is

@@ -58,6 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TimelineCase{"CutAtMidnight", run("23:45", "0:00:30:00", "11/06/2026"),
                      "2026-11-06 runs=1 [85500,86400]; 2026-11-07 runs=0 [0,900]; unplaced=0"},
+        TimelineCase{"NoDayAfterTheLastNamedOne", run("23:30", "0:01:00:00", "12/31/9999"),
+                     "9999-12-31 runs=1 [84600,86400]; unplaced=0"},
         TimelineCase{
             "OverlapsAndTouchingCountOnce",
             run("08:00", "0:01:00:00", "11/06/2026") + run("10:00:00", "0:00:30:00", "11/06/2026") +

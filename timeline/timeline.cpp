@@ -1,7 +1,6 @@
 #include "timeline/timeline.h"
 
 #include "scan/dateorder.h"
-#include "timeline/clock.h"
 
 #include <algorithm>
 
@@ -73,16 +72,7 @@ std::string decimalText(qint64 tenThousandths) {
 // Runs mostly come in the order they started, or overlap a stretch already kept: such a piece
 // is merged at once. Any other waits at the end of the list until the next tidying.
 void TimelineCollector::Pieces::add(Interval piece) {
-    if (tidySize == list.size() && (list.empty() || piece.from >= list.back().from)) {
-        if (!list.empty() && piece.from <= list.back().to) {
-            list.back().to = std::max(list.back().to, piece.to);
-            return;
-        }
-        list.push_back(piece);
-        ++tidySize;
-        return;
-    }
-    if (mergeIntoTidy(piece)) return;
+    if (addInOrder(piece) || mergeIntoTidy(piece)) return;
     list.push_back(piece);
     if (list.size() > 2 * tidySize + kUntidySlack) tidy();
 }
@@ -121,27 +111,15 @@ void TimelineCollector::Pieces::tidy() {
 
 TimelineCollector::TimelineCollector(TimelineScope scope) : scope_(std::move(scope)) {}
 
-TimelineCollector::Pieces& TimelineCollector::piecesOn(qint64 julianDay) {
-    if (!lastDay_ || lastDay_->first != julianDay) lastDay_ = &*days_.try_emplace(julianDay).first;
-    return lastDay_->second;
-}
-
 // A run is cut at each midnight it crosses; a piece after the period's last day is left out.
-void TimelineCollector::add(const QDate& date, std::string_view startTime, scan::Seconds length) {
-    const std::optional<qint32> start = date.isValid() ? readStartTime(startTime) : std::nullopt;
-    if (!start || length.count() <= 0 || length.count() > kLongestRun) {
-        ++unplaced_;
-        return;
-    }
+void TimelineCollector::place(qint64 julianDay, qint64 start, qint64 end) {
     const qint64 lastDay =
-        scope_.period.to ? scope_.period.to->toJulianDay() : date.toJulianDay() + 8;
-    qint64 day = date.toJulianDay();
-    ++piecesOn(day).runs;
-    for (qint64 from = *start, end = *start + length.count(); day <= lastDay;
-         ++day, from = 0, end -= kDaySeconds) {
-        piecesOn(day).add(
-            {static_cast<qint32>(from), static_cast<qint32>(std::min<qint64>(end, kDaySeconds))});
-        if (end <= kDaySeconds) break;
+        std::min(scope_.period.to ? scope_.period.to->toJulianDay() : kLastNamedDay, kLastNamedDay);
+    for (qint64 day = julianDay, from = start; day <= lastDay;
+         ++day, from = 0, end -= scan::kDaySeconds) {
+        piecesOn(day).add({static_cast<qint32>(from),
+                           static_cast<qint32>(std::min<qint64>(end, scan::kDaySeconds))});
+        if (end <= scan::kDaySeconds) break;
     }
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "scan/clock.h"
 #include "scan/cuttime.h"
 #include "scan/period.h"
-#include "timeline/clock.h"
 #include "timeline/workplan.h"
 
 #include <QDate>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -16,7 +17,7 @@
 namespace timeline {
 
 // A run is placed on the timeline when it lasts more than nothing and at most this long.
-constexpr qint64 kLongestRun = 7 * qint64{kDaySeconds};
+constexpr qint64 kLongestRun = 7 * qint64{scan::kDaySeconds};
 
 // What the timeline is drawn over: the scan's period, and the shifts if any are given.
 struct TimelineScope {
@@ -82,9 +83,23 @@ class TimelineCollector {
 public:
     explicit TimelineCollector(TimelineScope scope);
 
-    // A counted run: its date (invalid when it does not parse), its start time as the log writes
-    // it, and its cut time as it would add up on its own.
-    void add(const QDate& date, std::string_view startTime, scan::Seconds length);
+    // A counted run: its date (invalid when it does not parse), its start in seconds after
+    // midnight (none when the log's time does not parse), and its cut time as it would add up on
+    // its own.
+    // Inline: it is told every counted run of the log.
+    void add(const QDate& date, std::optional<qint32> startOfDay, scan::Seconds length) {
+        if (!date.isValid() || !startOfDay || length.count() <= 0 || length.count() > kLongestRun) {
+            ++unplaced_;
+            return;
+        }
+        const qint64 day = date.toJulianDay();
+        Pieces& pieces = piecesOn(day);
+        ++pieces.runs;
+        const qint64 end = *startOfDay + length.count();
+        if (end <= scan::kDaySeconds && pieces.addInOrder({*startOfDay, static_cast<qint32>(end)}))
+            return;
+        place(day, *startOfDay, end);
+    }
     Timeline take();
 
 private:
@@ -94,11 +109,28 @@ private:
         size_t tidySize = 0; // the front of `list` that is sorted and merged
         qint64 runs = 0;
 
+        // Merges a piece that starts at or after the last one kept, as most do; false for another.
+        bool addInOrder(Interval piece) {
+            if (tidySize != list.size() || (!list.empty() && piece.from < list.back().from))
+                return false;
+            if (!list.empty() && piece.from <= list.back().to)
+                list.back().to = std::max(list.back().to, piece.to);
+            else
+                list.push_back(piece), ++tidySize;
+            return true;
+        }
         void add(Interval piece);
         bool mergeIntoTidy(Interval piece);
         void tidy();
     };
-    Pieces& piecesOn(qint64 julianDay);
+    Pieces& piecesOn(qint64 julianDay) {
+        if (!lastDay_ || lastDay_->first != julianDay)
+            lastDay_ = &*days_.try_emplace(julianDay).first;
+        return lastDay_->second;
+    }
+    // The run's pieces from `start` to `end` seconds after the midnight of `julianDay`, cut at
+    // each midnight.
+    void place(qint64 julianDay, qint64 start, qint64 end);
 
     TimelineScope scope_;
     std::map<qint64, Pieces> days_; // by Julian day

@@ -1,6 +1,6 @@
 #include "timeline/workplan.h"
 
-#include "timeline/clock.h"
+#include "scan/clock.h"
 
 #include <algorithm>
 
@@ -31,8 +31,8 @@ std::vector<Interval> minutesOfDay(const Shift& shift) {
 std::optional<Shift> readShift(QStringView text) {
     const qsizetype dash = text.indexOf(QLatin1Char('-'));
     if (dash < 0) return std::nullopt;
-    const auto from = readClockMinutes(text.left(dash));
-    const auto to = readClockMinutes(text.mid(dash + 1));
+    const auto from = scan::readClockMinutes(text.left(dash));
+    const auto to = scan::readClockMinutes(text.mid(dash + 1));
     if (!from || !to || *from == *to) return std::nullopt;
     return Shift{*from, *to};
 }
@@ -70,7 +70,7 @@ std::vector<Interval> WorkPlan::plannedOn(const QDate& day) const {
             if (worked) planned.push_back({from, to});
             continue;
         }
-        if (worked) planned.push_back({from, kDaySeconds});
+        if (worked) planned.push_back({from, scan::kDaySeconds});
         if (dayBeforeWorked && to > 0) planned.push_back({0, to});
     }
     std::sort(planned.begin(), planned.end(),

@@ -137,8 +137,8 @@ void timelineMember(io::ByteSink& out, const timeline::Timeline& timeline,
         out << inner << "\"shifts\": [";
         for (size_t i = 0; i < timeline.plan->shifts.size(); ++i) {
             const timeline::Shift& shift = timeline.plan->shifts[i];
-            out << (i == 0 ? "" : ", ") << "{\"from\": \"" << timeline::clockMinutesText(shift.from)
-                << "\", \"to\": \"" << timeline::clockMinutesText(shift.to) << "\"}";
+            out << (i == 0 ? "" : ", ") << "{\"from\": \"" << scan::clockMinutesText(shift.from)
+                << "\", \"to\": \"" << scan::clockMinutesText(shift.to) << "\"}";
         }
         out << "],\n" << inner << "\"workdays\": [";
         const std::vector<std::string> days = timeline.plan->workdays.names();

@@ -1,7 +1,7 @@
 #include "webreport/timelinesection.h"
 
+#include "scan/clock.h"
 #include "scan/cuttime.h"
-#include "timeline/clock.h"
 #include "webreport/pagesections.h"
 
 #include <QLocale>
@@ -70,8 +70,8 @@ void strip(io::ByteSink& out, const timeline::TimelineDay& day,
     for (const timeline::Interval& shift : planned) {
         stretchRect(out, "planned", shift, 0, kStripHeight,
                     "url(#" + std::string(ids) + "planned-hatch)", 0);
-        out << "<title>planned " << timeline::clockSecondsText(shift.from) << " to "
-            << timeline::clockSecondsText(shift.to) << "</title></rect>";
+        out << "<title>planned " << scan::clockSecondsText(shift.from) << " to "
+            << scan::clockSecondsText(shift.to) << "</title></rect>";
     }
     for (int hour = 0; hour <= 24; hour += 6) {
         out << "<line x1=\"" << qint64{hour * 60} << "\" x2=\"" << qint64{hour * 60}
@@ -80,8 +80,8 @@ void strip(io::ByteSink& out, const timeline::TimelineDay& day,
     }
     for (const timeline::Interval& stretch : day.busy) {
         stretchRect(out, "busy", stretch, 4, kStripHeight - 8, kBusyFill, kThinnestBar);
-        out << "<title>" << timeline::clockSecondsText(stretch.from) << " to "
-            << timeline::clockSecondsText(stretch.to) << "</title></rect>";
+        out << "<title>" << scan::clockSecondsText(stretch.from) << " to "
+            << scan::clockSecondsText(stretch.to) << "</title></rect>";
     }
     out << "</svg>";
 }
@@ -161,10 +161,9 @@ void daysTable(io::ByteSink& out, const timeline::Timeline& timeline, std::strin
         const bool idle = day.isIdle();
         out << "<tr><td>" << dayLabel(day.date) << "</td><td class=\"n\">" << day.runs
             << "</td><td class=\"n\">" << duration(day.usage.busySeconds) << "</td><td class=\"n\">"
-            << (idle ? none : timeline::clockSecondsText(day.firstStart()))
-            << "</td><td class=\"n\">" << (idle ? none : timeline::clockSecondsText(day.lastEnd()))
-            << "</td><td class=\"n\">" << (idle ? none : duration(day.span()))
-            << "</td><td class=\"n\">"
+            << (idle ? none : scan::clockSecondsText(day.firstStart())) << "</td><td class=\"n\">"
+            << (idle ? none : scan::clockSecondsText(day.lastEnd())) << "</td><td class=\"n\">"
+            << (idle ? none : duration(day.span())) << "</td><td class=\"n\">"
             << (idle ? none : duration(day.span() - day.usage.busySeconds)) << "</td>";
         if (planned)
             out << "<td class=\"n\">" << duration(day.usage.plannedSeconds)

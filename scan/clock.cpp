@@ -1,8 +1,8 @@
-#include "timeline/clock.h"
+#include "scan/clock.h"
 
 #include <cstdio>
 
-namespace timeline {
+namespace scan {
 
 namespace {
 
@@ -91,4 +91,4 @@ std::string clockSecondsText(qint32 seconds) {
     return text;
 }
 
-} // namespace timeline
+} // namespace scan

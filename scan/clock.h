@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace timeline {
+namespace scan {
 
 constexpr qint32 kDaySeconds = 86400;
 
@@ -24,4 +24,4 @@ std::string clockMinutesText(qint32 minutes);
 // "06:00:15", for seconds after midnight up to 24:00:00.
 std::string clockSecondsText(qint32 seconds);
 
-} // namespace timeline
+} // namespace scan
