@@ -11,6 +11,8 @@ namespace {
 // Pieces that came out of order are sorted in once they are this many more than the tidy ones,
 // so that a day holds at most about twice its merged stretches.
 constexpr size_t kUntidySlack = 8;
+// Up to this many stretches a piece is merged in place even where that moves the ones after it.
+constexpr size_t kFewStretches = 64;
 
 // The length of the stretches that two sorted lists of stretches, each apart, have in common.
 qint64 overlapOf(const std::vector<Interval>& a, const std::vector<Interval>& b) {
@@ -77,21 +79,29 @@ void TimelineCollector::Pieces::add(Interval piece) {
     if (list.size() > 2 * tidySize + kUntidySlack) tidy();
 }
 
-// A piece that touches one tidy stretch and reaches no other widens that stretch in place.
+// Merges a piece into the tidy stretches where that moves little: always when it touches one
+// stretch only; when it bridges several, or falls between two, only while the day has few.
 bool TimelineCollector::Pieces::mergeIntoTidy(Interval piece) {
     const auto tidyEnd = list.begin() + static_cast<std::ptrdiff_t>(tidySize);
-    const auto after =
+    auto first =
         std::upper_bound(list.begin(), tidyEnd, piece.from,
                          [](qint32 from, const Interval& stretch) { return from < stretch.from; });
-    const bool reachesNext = after != tidyEnd && piece.to >= after->from;
-    if (after != list.begin() && std::prev(after)->to >= piece.from) {
-        if (reachesNext) return false;
-        std::prev(after)->to = std::max(std::prev(after)->to, piece.to);
+    if (first != list.begin() && std::prev(first)->to >= piece.from) --first;
+    auto last = first; // past the stretches the piece touches
+    while (last != tidyEnd && last->from <= piece.to)
+        ++last;
+    const bool few = tidySize <= kFewStretches;
+    if (first == last) {
+        if (!few) return false;
+        list.insert(first, piece);
+        ++tidySize;
         return true;
     }
-    if (!reachesNext || (after + 1 != tidyEnd && piece.to >= (after + 1)->from)) return false;
-    after->from = piece.from;
-    after->to = std::max(after->to, piece.to);
+    if (last - first > 1 && !few) return false;
+    first->from = std::min(first->from, piece.from);
+    first->to = std::max(std::prev(last)->to, piece.to);
+    tidySize -= static_cast<size_t>(last - first - 1);
+    list.erase(first + 1, last);
     return true;
 }
 
