@@ -3,6 +3,7 @@
 #include "testfiles.h"
 #include "windowfixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -48,6 +49,28 @@ TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
         widget = widget->nextInFocusChain();
     }
     EXPECT_EQ(seen, order);
+}
+
+// What a screen reader says a control is: the caption that labels it, or else its own name.
+QString spokenName(QAccessibleInterface* accessible) {
+    const auto labels = accessible->relations(QAccessible::Label);
+    return labels.isEmpty() ? accessible->text(QAccessible::Name)
+                            : labels.first().first->text(QAccessible::Name);
+}
+
+TEST_F(Window, ScreenReadersNameEveryControl) {
+    const std::tuple<const char*, QAccessible::Role, QString> controls[] = {
+        {"txtCut", QAccessible::EditableText, QStringLiteral("Total elapsed time in CUT mode")},
+        {"lstDaily", QAccessible::ComboBox, QStringLiteral("CUT mode times by date")},
+        {"cmdCreateReport", QAccessible::Button, QStringLiteral("Save reports?")},
+        {"txtReport", QAccessible::EditableText, QString()}};
+    for (const auto& [name, role, spoken] : controls) {
+        QAccessibleInterface* accessible =
+            QAccessible::queryAccessibleInterface(control<QWidget>(name));
+        ASSERT_NE(accessible, nullptr) << name;
+        EXPECT_EQ(accessible->role(), role) << name;
+        EXPECT_EQ(spokenName(accessible), spoken) << name;
+    }
 }
 
 struct FitRow {
