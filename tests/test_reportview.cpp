@@ -66,8 +66,9 @@ TEST_F(ReportViewTest, KeysMoveTheCaretAndTheViewFollows) {
     for (const Row& row : rows) {
         for (int i = 0; i < row.times; ++i)
             QTest::keyClick(&view, row.key, row.modifiers);
-        const std::string step = QTest::toString(row.key) + std::string(" x") +
-                                 std::to_string(row.times) + " to " + row.caretLine.toStdString();
+        const std::string step = QKeySequence(row.modifiers | row.key).toString().toStdString() +
+                                 " x" + std::to_string(row.times) + " to " +
+                                 row.caretLine.toStdString();
         int start = 0;
         int end = 0;
         const int caret = text->cursorPosition();
