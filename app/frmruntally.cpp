@@ -103,6 +103,11 @@ void frmRuntally::buildControls() {
     lstDaily->setFont(smallArial());
     lstDaily->setEditable(false);
 
+    // Screen readers name the total and the date list by the captions beside them; the report
+    // box has no caption.
+    Label1->setBuddy(txtCut);
+    Label2->setBuddy(lstDaily);
+
     txtReport = new ReportView(this);
     txtReport->setGeometry(kReportBox);
 

@@ -8,6 +8,8 @@
 #   package   the Debian package built, unpacked and its program run (scripts/package-check.sh);
 #   screens   the window on laptop screens at 100, 125, 150 and 200 % under a virtual display:
 #             it fits, and its button opens the Save As dialog (scripts/screen-check.sh);
+#   a11y      the window read as a screen reader reads it, through AT-SPI: every control's role
+#             and name, the report's text and its caret (scripts/a11y-check.sh);
 #   windows   the Windows build under Wine: the suite, the same bytes as on Linux, the registry,
 #             the zip in a clean prefix, and the MSI installed, upgraded and uninstalled in
 #             another (scripts/windows.sh; skipped without the toolchain);
@@ -16,7 +18,7 @@
 #             (scripts/reproducible-check.sh).
 # RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package screens windows browser reproducible}"
+stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package screens a11y windows browser reproducible}"
 
 results="$(mktemp)"
 trap 'rm -f "$results"' EXIT
@@ -56,6 +58,9 @@ if [[ " $stages " == *" package "* ]]; then
 fi
 if [[ " $stages " == *" screens "* ]]; then
     bash "$REPO/scripts/screen-check.sh"
+fi
+if [[ " $stages " == *" a11y "* ]]; then
+    bash "$REPO/scripts/a11y-check.sh"
 fi
 if [[ " $stages " == *" windows "* ]]; then
     bash "$REPO/scripts/windows.sh" | tee -a "$results"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows stage. Cross-builds runtally.exe, runtally-report.exe and the tests with mingw-w64
 # against the Qt for Windows in ../shared/toolchains (warnings are errors), then, under Wine:
-#   1. runs the test suite (offscreen);
+#   1. runs the test suite (offscreen), the window's accessibility tests among them;
 #   2. runs every test log, the sample log and a large generated log through runtally-report.exe
 #      (-o, the report on standard output, --csv) and requires the Linux build's bytes, apart
 #      from the "Created on" date, which follows each system's short date format;
@@ -84,6 +84,16 @@ fi
 sed -nE 's/^[0-9]+: (\[  (PASSED|FAILED)  \] [0-9]+ tests?.*)/\1/p' "$WIN/tests-under-wine.log"
 grep -E '^[0-9]+: \[  SKIPPED \] .*\([0-9]+ ms\)' "$WIN/tests-under-wine.log" |
     sed -E 's/^[0-9]+: \[  SKIPPED \] /windows: skipped /; s/  # GetParam.*//' || true
+
+# Accessibility, as far as Wine allows: no client reads the window from outside here, as the a11y
+# stage does through AT-SPI; the suite reads it in the process, as Qt hands it to UI Automation.
+for test in Window.ScreenReadersNameEveryControl ReportViewTest.KeysMoveTheCaretAndTheViewFollows \
+    ReportViewTest.ToolsReadItByOffsetsAndSetItsCaretAndSelection; do
+    grep -q "\[       OK \] $test (" "$WIN/tests-under-wine.log" ||
+        { echo "windows: $test did not pass under Wine"; exit 1; }
+done
+echo "windows: accessibility through QAccessible: every control's role and name, the report's" \
+    "text by offsets, its caret and selection"
 
 # 2. The same bytes as on Linux.
 linux_report="$BUILD/cli/runtally-report"

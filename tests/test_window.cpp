@@ -3,6 +3,7 @@
 #include "testfiles.h"
 #include "windowfixture.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -48,6 +49,31 @@ TEST_F(Window, HasTheLayoutOfTheOriginalForm) {
         widget = widget->nextInFocusChain();
     }
     EXPECT_EQ(seen, order);
+}
+
+// What a screen reader says a control is. Through AT-SPI, the caption that labels it (Qt names a
+// combo box by its current item there); through UI Automation, its name.
+QString spokenName(QAccessibleInterface* accessible) {
+#ifndef Q_OS_WIN
+    const auto labels = accessible->relations(QAccessible::Label);
+    if (!labels.isEmpty()) return labels.first().first->text(QAccessible::Name);
+#endif
+    return accessible->text(QAccessible::Name);
+}
+
+TEST_F(Window, ScreenReadersNameEveryControl) {
+    const std::tuple<const char*, QAccessible::Role, QString> controls[] = {
+        {"txtCut", QAccessible::EditableText, QStringLiteral("Total elapsed time in CUT mode")},
+        {"lstDaily", QAccessible::ComboBox, QStringLiteral("CUT mode times by date")},
+        {"cmdCreateReport", QAccessible::Button, QStringLiteral("Save reports?")},
+        {"txtReport", QAccessible::EditableText, QString()}};
+    for (const auto& [name, role, spoken] : controls) {
+        QAccessibleInterface* accessible =
+            QAccessible::queryAccessibleInterface(control<QWidget>(name));
+        ASSERT_NE(accessible, nullptr) << name;
+        EXPECT_EQ(accessible->role(), role) << name;
+        EXPECT_EQ(spokenName(accessible), spoken) << name;
+    }
 }
 
 struct FitRow {
