@@ -8,7 +8,8 @@
 #   - the page of several machines has one bar per month and machine, the JSON's total, and a
 #     hostile folder name as text;
 #   - the timeline has a strip per day (the last 62) and a bar per busy stretch; with shifts and a
-#     rate, planned bands, bars titled with their times, the JSON's cost and its currency as text.
+#     rate, planned bands, bars titled with their times, the JSON's cost and its currency as text;
+#   - axe-core finds no accessibility violation on the page of one log or of several machines.
 # A screenshot of each page is kept in build/browser/ to look at; it is never compared.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(chromium)
@@ -136,6 +137,21 @@ check "machines: img elements" 0 "$(grep -ci '<img' "$out/machines.dom.html" || 
 check "machines: bold elements" 0 "$(grep -c '<b>' "$out/machines.dom.html" || true)"
 check "machines: the folder's name shown as text" yes \
     "$(grep -qF '&lt;img src=x onerror=alert(2)&gt;&amp;"'"'"'&lt;b&gt;' "$out/machines.dom.html" && echo yes || echo no)"
+
+# An accessibility audit of both page kinds with axe-core, pinned, from the npm registry (Debian
+# has no package of it): a copy of the page runs it and writes what it found into the document,
+# which the browser dumps once the audit is done. No violation of any impact may be found.
+axe_version=4.14.1
+npm install --prefix "$out/axe" --no-save --no-audit --no-fund --silent "axe-core@$axe_version" >/dev/null
+axe_script="$out/axe/node_modules/axe-core/axe.min.js"
+for page in hostile shifts machines; do
+    sed "s|</body>|<script src=\"file://$axe_script\"></script><script>axe.run(document).then(function (r) { var p = document.createElement('pre'); p.id = 'axe-result'; p.textContent = JSON.stringify(r.violations.map(function (v) { return v.id + ' (' + v.impact + ', ' + v.nodes.length + ')'; })); document.body.appendChild(p); });</script></body>|" \
+        "$out/$page.html" >"$out/$page.axe.html"
+    browser --allow-file-access-from-files --virtual-time-budget=20000 --dump-dom \
+        "file://$out/$page.axe.html" >"$out/$page.axe.dom.html"
+    check "$page: axe-core $axe_version violations" "[]" \
+        "$(sed -nE 's/.*<pre id="axe-result">([^<]*)<.*/\1/p' "$out/$page.axe.dom.html" | sed 's/&quot;/"/g')"
+done
 
 echo "screenshots: $out/hostile.png $out/long.png $out/shifts.png $out/machines.png"
 # The closing line in GoogleTest's words, which scripts/test.sh counts with the suites' own.

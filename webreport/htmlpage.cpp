@@ -26,8 +26,9 @@ void writeHtmlPage(const report::ReportData& data, const PageHeader& pageHeader,
                    io::ByteSink& out) {
     pageStart(out);
     header(out, data, pageHeader);
+    out << "<main>\n";
     logSections(out, data, {}, pageHeader.pricing);
-    out << "</body>\n</html>\n";
+    out << "</main>\n</body>\n</html>\n";
 }
 
 } // namespace webreport

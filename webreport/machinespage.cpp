@@ -268,10 +268,11 @@ void writeMachinesPage(const std::vector<Machine>& machines, const PageHeader& p
     const MachinesTotal total = addUp(machines);
     pageStart(out, kMachinesStyle);
     header(out, machines, total, pageHeader);
+    out << "<main>\n";
     summarySection(out, machines, total, pageHeader.pricing);
     monthsSection(out, machines, total);
     machineSections(out, machines, pageHeader.pricing);
-    out << "</body>\n</html>\n";
+    out << "</main>\n</body>\n</html>\n";
 }
 
 } // namespace webreport
