@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Builds the Debian package, unpacks it into a scratch folder and checks it as a user would meet
-# it: the files in place, the desktop entry valid, a per-user install (--prefix ~/.local) alike,
+# Builds the Debian package, has lintian check it against Debian's policy (no error and no
+# warning may remain), unpacks it into a scratch folder and checks it as a user would meet it:
+# the files in place, the desktop entry valid, a per-user install (--prefix ~/.local) alike,
 # and the installed program started on the sample log under a virtual display with its folder
 # read-only (as a system folder is to a user): the temporary files must go to the per-user data
 # folder and the window must show exactly what a portable run shows. The window is closed the
 # way a user can: "Save reports?", then Cancel, which ends the program and deletes them. The
 # package goes into dist/ (common.sh); with RUNTALLY_PACKAGES_ONLY=1 the script stops there.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-PACKAGES+=(dpkg-dev desktop-file-utils xvfb xauth xdotool imagemagick)
+PACKAGES+=(dpkg-dev desktop-file-utils xvfb xauth xdotool imagemagick lintian)
 install_missing
 BUILD="${RUNTALLY_PACKAGE_BUILD_DIR:-$REPO/build-package}"
 build -DRUNTALLY_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
@@ -17,6 +18,12 @@ publish_packages "$deb"
 echo "package: $deb"
 [ "${RUNTALLY_PACKAGES_ONLY:-0}" = 1 ] && exit 0
 dpkg-deb -f "$deb" Package Version Depends
+if ! found=$(lintian --fail-on error,warning "$deb" 2>&1); then
+    echo "$found"
+    echo "lintian: errors or warnings in $deb"
+    exit 1
+fi
+echo "lintian: no error and no warning"
 
 scratch=$(mktemp -d)
 cleanup() {
@@ -29,7 +36,9 @@ cmake --install "$BUILD" --prefix "$scratch/home/.local" >/dev/null
 id=org.runtally.Runtally
 for root in "$scratch/root/usr" "$scratch/home/.local"; do
     for file in bin/runtally bin/runtally-report share/applications/$id.desktop \
-        share/icons/hicolor/32x32/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg; do
+        share/icons/hicolor/32x32/apps/$id.png share/icons/hicolor/scalable/apps/$id.svg \
+        share/man/man1/runtally.1.gz share/man/man1/runtally-report.1.gz \
+        share/doc/runtally/copyright share/doc/runtally/changelog.gz; do
         test -f "$root/$file" || { echo "missing: $root/$file"; exit 1; }
     done
     desktop-file-validate "$root/share/applications/$id.desktop"

@@ -1,0 +1,90 @@
+# Writes a manual page, gzipped as Debian wants it (no name, no time in the gzip header):
+#   cmake -DNAME=runtally-report -DPROGRAM=path/to/it -DSUMMARY=... -DVERSION=0.1.0
+#         -DOUTPUT=runtally-report.1.gz -P ManPage.cmake
+# With PROGRAM, the page is the program's --help turned into sections: its usage line is the
+# synopsis, the lines after it the description, and its options and arguments are listed as
+# they are: the help is the page's one source, so that the two cannot say different things.
+# Without PROGRAM, SYNOPSIS and DESCRIPTION give them. MORE is added at the end as it is (roff).
+
+cmake_policy(VERSION 3.22)
+
+# Text for roff: backslashes written as such, every dash a minus sign (as options and values
+# such as mon-fri are typed), and a line that would read as a request kept as text.
+function(roff_text out text)
+    string(REPLACE [=[\]=] [=[\e]=] text "${text}")
+    string(REPLACE "-" [=[\-]=] text "${text}")
+    string(REGEX REPLACE [=[^([.'])]=] [=[\\&\1]=] text "${text}")
+    set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# One entry of a list ("  -o, --output <NAME>   Write NAME.txt ...", continued on the lines
+# below) as a tagged paragraph.
+function(roff_entry out term text)
+    roff_text(term "${term}")
+    roff_text(text "${text}")
+    set(${out} "${${out}}.TP\n.B ${term}\n${text}\n" PARENT_SCOPE)
+endfunction()
+
+string(TOUPPER "${NAME}" title)
+set(page ".TH ${title} 1 \"\" \"runtally ${VERSION}\" \"User Commands\"\n")
+roff_text(summary "${SUMMARY}")
+string(APPEND page ".SH NAME\n${NAME} \\- ${summary}\n")
+
+if(PROGRAM)
+    execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE help RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "${PROGRAM} --help failed")
+    endif()
+    string(REPLACE ";" "\\;" help "${help}")
+    string(REPLACE "\n" ";" lines "${help}")
+    set(part usage)
+    set(description "")
+    set(entries "")
+    set(term "")
+    foreach(line IN LISTS lines)
+        if(part STREQUAL "usage")
+            string(REGEX REPLACE "^Usage: [^ ]+ " "" usage "${line}")
+            roff_text(usage "${usage}")
+            string(APPEND page ".SH SYNOPSIS\n.B ${NAME}\n${usage}\n")
+            set(part description)
+        elseif(line MATCHES "^(Options|Arguments):$")
+            if(term)
+                roff_entry(entries "${term}" "${text}")
+                set(term "")
+            endif()
+            string(TOUPPER "${CMAKE_MATCH_1}" heading)
+            string(APPEND entries ".SH ${heading}\n")
+            set(part list)
+        elseif(part STREQUAL "description")
+            if(NOT line STREQUAL "")
+                roff_text(line "${line}")
+                string(APPEND description "${line}\n")
+            endif()
+        elseif(line MATCHES "^  ([^ ].*[^ ])  +([^ ].*)$")
+            if(term)
+                roff_entry(entries "${term}" "${text}")
+            endif()
+            set(term "${CMAKE_MATCH_1}")
+            set(text "${CMAKE_MATCH_2}")
+        elseif(line MATCHES "^ +([^ ].*)$")
+            string(APPEND text " ${CMAKE_MATCH_1}")
+        endif()
+    endforeach()
+    if(term)
+        roff_entry(entries "${term}" "${text}")
+    endif()
+    string(APPEND page ".SH DESCRIPTION\n${description}${entries}")
+else()
+    roff_text(synopsis "${SYNOPSIS}")
+    roff_text(description "${DESCRIPTION}")
+    string(APPEND page ".SH SYNOPSIS\n.B ${NAME}\n${synopsis}\n.SH DESCRIPTION\n${description}\n")
+endif()
+string(APPEND page "${MORE}")
+
+get_filename_component(folder "${OUTPUT}" DIRECTORY)
+get_filename_component(plain "${OUTPUT}" NAME_WLE)
+file(WRITE "${folder}/${plain}" "${page}")
+execute_process(COMMAND gzip -9nf "${folder}/${plain}" RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "gzip failed on ${folder}/${plain}")
+endif()
