@@ -25,14 +25,20 @@ trap 'rm -f "$results"' EXIT
 run_ctest() { (cd "$1" && shift && ctest --output-on-failure "$@") | tee -a "$results"; }
 
 install_missing
+# How long each stage took, told before the closing line.
+timings=()
+last=$SECONDS
+took() { timings+=("$1 $((SECONDS - last)) s"); last=$SECONDS; }
 if [[ " $stages " == *" unit "* ]]; then
     build -DRUNTALLY_TESTS=ON
     run_ctest "$BUILD" -j2
+    took unit
 fi
 if [[ " $stages " == *" sanitize "* ]]; then
     BUILD="$REPO/build-asan" build -DRUNTALLY_TESTS=ON -DRUNTALLY_SANITIZE=ON \
         -DCMAKE_BUILD_TYPE=Debug
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest "$REPO/build-asan" -j2
+    took sanitize
 fi
 if [[ " $stages " == *" tsan "* ]]; then
     tsan_build="$REPO/build-tsan"
@@ -49,29 +55,38 @@ if [[ " $stages " == *" tsan "* ]]; then
             "$tsan_build"/tests/$suite \
             --gtest_brief=1 | tee -a "$results"
     done
+    took tsan
 fi
 if [[ " $stages " == *" fuzz "* ]]; then
     bash "$REPO/scripts/fuzz.sh" | tee -a "$results"
+    took fuzz
 fi
 if [[ " $stages " == *" package "* ]]; then
     bash "$REPO/scripts/package-check.sh"
+    took package
 fi
 if [[ " $stages " == *" screens "* ]]; then
     bash "$REPO/scripts/screen-check.sh"
+    took screens
 fi
 if [[ " $stages " == *" a11y "* ]]; then
     bash "$REPO/scripts/a11y-check.sh"
+    took a11y
 fi
 if [[ " $stages " == *" windows "* ]]; then
     bash "$REPO/scripts/windows.sh" | tee -a "$results"
+    took windows
 fi
 if [[ " $stages " == *" browser "* ]]; then
     bash "$REPO/scripts/browser-check.sh" | tee -a "$results"
+    took browser
 fi
 if [[ " $stages " == *" reproducible "* ]]; then
     bash "$REPO/scripts/reproducible-check.sh"
+    took reproducible
 fi
 
+echo "stage times: $(IFS=,; echo "${timings[*]}" | sed 's/,/, /g')"
 # One closing line for all stages: CTest's counts, and GoogleTest's where a whole suite ran as one
 # CTest test (under Wine).
 awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
