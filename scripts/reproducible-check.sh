@@ -7,6 +7,9 @@
 # is left out of the comparison. Without the Windows toolchain only the .deb is compared, and the
 # script says so.
 #   scripts/reproducible-check.sh [COMMIT]   (default HEAD; two to three minutes on 2 cores)
+# With RUNTALLY_REPRODUCIBLE_FIRST=dist, the first build is the one whose packages the package
+# and Windows stages have just put in dist/ (scripts/test.sh, where both ran on a clean tree):
+# only the second is made, in its clone, and compared with them.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(msitools)
 install_missing
@@ -22,9 +25,15 @@ fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 trees=("$scratch/one/runtally" "$scratch/another/machine/src")
+builds=(0 1)
+if [ "${RUNTALLY_REPRODUCIBLE_FIRST:-}" = dist ]; then
+    [ "$(git -C "$REPO" rev-parse HEAD)" = "$commit" ] && [ -z "$(git -C "$REPO" status --porcelain)" ] ||
+        { echo "reproducible: dist/ is compared only for a clean tree at $commit"; exit 1; }
+    builds=(1)
+fi
 # The second build as on another machine: another umask, time zone and locale.
 machines=("umask 022; export TZ=UTC0 LC_ALL=C" "umask 077; export TZ=Pacific/Chatham LC_ALL=C.UTF-8")
-for i in 0 1; do
+for i in "${builds[@]}"; do
     tree=${trees[$i]}
     git clone -q "$REPO" "$tree"
     git -C "$tree" checkout -q "$commit"
@@ -52,6 +61,7 @@ msi_tables() {
     echo "$dump"
 }
 first="${trees[0]}/dist" second="${trees[1]}/dist"
+[ "${builds[0]}" = 1 ] && first="$DIST"
 differ=0
 for kind in "${expected[@]}"; do
     package=$(ls "$first"/runtally*."$kind" 2>/dev/null | head -1)

@@ -82,7 +82,13 @@ if [[ " $stages " == *" browser "* ]]; then
     took browser
 fi
 if [[ " $stages " == *" reproducible "* ]]; then
-    bash "$REPO/scripts/reproducible-check.sh"
+    # Where this run built the packages itself, on a clean tree, they are the first build.
+    first=""
+    if [[ " $stages " == *" package "* && " $stages " == *" windows "* ]] &&
+        [ -z "$(git -C "$REPO" status --porcelain)" ]; then
+        first=dist
+    fi
+    RUNTALLY_REPRODUCIBLE_FIRST=$first bash "$REPO/scripts/reproducible-check.sh"
     took reproducible
 fi
 
