@@ -14,8 +14,9 @@
 #             the zip in a clean prefix, and the MSI installed, upgraded and uninstalled in
 #             another (scripts/windows.sh; skipped without the toolchain);
 #   browser   the HTML report opened in headless Chromium (scripts/browser-check.sh);
-#   reproducible  the packages of the commit built twice, in two clones, and compared
-#             (scripts/reproducible-check.sh).
+#   reproducible  the packages of the commit built again, in a clone under another umask, time
+#             zone and locale, and compared with those the package and Windows stages built
+#             (scripts/reproducible-check.sh; twice, in two clones, when those did not run).
 # RUNTALLY_TEST_STAGES picks stages, e.g. RUNTALLY_TEST_STAGES=unit for a quick run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 stages="${RUNTALLY_TEST_STAGES:-unit sanitize tsan fuzz package screens a11y windows browser reproducible}"
